@@ -1,0 +1,268 @@
+// The simulated host: an in-memory scene with the host's semantics. Tests build scenes with it
+// directly or load them from scene files (scene_file.h); the command line runs the logic on it.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <unordered_map>
+#include <vector>
+
+#include "host/host.h"
+
+namespace larkspur::sim {
+
+using host::Anim;
+using host::AnimHandle;
+using host::ClassId;
+using host::Color;
+using host::Matrix3;
+using host::ParamId;
+using host::ParamType;
+using host::Point3;
+using host::Quat;
+using host::SClassId;
+using host::Text;
+using host::TimeValue;
+
+class SimHost;
+
+// One stored value of a parameter (a scalar, or one element of a table). Only the slot that the
+// parameter's type reads is meaningful.
+struct SimValue {
+  double number = 0.0;  // float, angle, percent fraction, world; int, bool and index as integers
+  Color color;
+  float alpha = 1.0f;
+  bool hasAlpha = false;
+  Point3 point;
+  std::optional<Text> text;  // null strings stay empty
+  Anim* ref = nullptr;
+  std::string refId;  // the scene file's id of ref, kept for writing the scene back
+};
+
+struct SimParamDef {
+  host::ParamDef def;
+  bool hasValue = false;            // a definition the host reads as nothing may have no value
+  std::vector<SimValue> values;     // one element for scalars; the table for _TAB types
+};
+
+class SimParamBlock : public host::ParamBlock {
+ public:
+  bool hasDesc = true;
+  std::vector<SimParamDef> defs;
+
+  bool HasDesc() const override { return hasDesc; }
+  int DescCount() const override { return static_cast<int>(defs.size()); }
+  host::ParamDef DescParamDef(int index) const override { return defs.at(index).def; }
+  bool GetValue(ParamId id, TimeValue t, float& value, int tabIndex) const override;
+  bool GetValue(ParamId id, TimeValue t, int& value, int tabIndex) const override;
+  bool GetValue(ParamId id, TimeValue t, Color& value, int tabIndex) const override;
+  bool GetValue(ParamId id, TimeValue t, Point3& value, int tabIndex) const override;
+  bool GetValue(ParamId id, TimeValue t, std::optional<Text>& value, int tabIndex) const override;
+  bool GetValue(ParamId id, TimeValue t, Anim*& value, int tabIndex) const override;
+  int Count(ParamId id) const override;
+
+  // The element a read of this id and index reaches, or null when the host refuses the read.
+  const SimValue* Element(ParamId id, int tabIndex, bool (*accepts)(ParamType)) const;
+};
+
+struct SimUvGen : host::UvGen {
+  float uScale = 1.0f;
+  float vScale = 1.0f;
+  int tiling = 3;
+  float offsetU = 0.0f;
+  float offsetV = 0.0f;
+  int channel = 1;
+  float wAngle = 0.0f;
+
+  float GetUScl(TimeValue) const override { return uScale; }
+  float GetVScl(TimeValue) const override { return vScale; }
+  int GetTextureTiling() const override { return tiling; }
+  Matrix3 GetUVTransform() const override;
+  int GetMapChannel() const override { return channel; }
+  float GetWAng(TimeValue) const override { return wAngle; }
+};
+
+struct SimFace {
+  std::array<uint32_t, 3> verts{};
+  uint16_t matId = 0;
+};
+
+class SimMesh : public host::Mesh {
+ public:
+  std::vector<Point3> vertices;
+  std::vector<SimFace> faces;
+  bool hasVertexColors = false;
+  std::vector<std::optional<Point3>> vertexColors;  // map channel 0, one per vertex
+  std::vector<std::array<uint32_t, 3>> colorFaces;
+  int geomCacheInvalidations = 0;
+
+  int GetNumVerts() const override { return static_cast<int>(vertices.size()); }
+  int GetNumFaces() const override { return static_cast<int>(faces.size()); }
+  std::array<uint32_t, 3> GetFaceVerts(int face) const override { return faces.at(face).verts; }
+  uint16_t GetFaceMatID(int face) const override { return faces.at(face).matId; }
+  void SetNumVertCol(int count) override;
+  void SetNumVCFaces(int count) override;
+  void SetVertCol(int index, const Point3& color) override;
+  void SetVCFace(int face, const std::array<uint32_t, 3>& verts) override;
+  void InvalidateGeomCache() override { ++geomCacheInvalidations; }
+};
+
+struct SimSubTexmap {
+  Text slotName;
+  Anim* map = nullptr;
+};
+
+// A gradient ramp's colour stop, as the probe script reads it.
+struct SimGradientStop {
+  std::optional<float> position;  // 0..100; null when the stop has no readable position
+  Color color;                    // 0..255
+};
+
+// Every object, modifier, material and map of the scene.
+class SimAnim : public Anim {
+ public:
+  explicit SimAnim(SimHost& owner) : owner_(owner) {}
+
+  std::string id;  // the scene file's id
+  SClassId superClass = 0;
+  ClassId classId;
+  Text className;
+  AnimHandle handle = 0;
+  Text name;
+  std::vector<std::unique_ptr<SimParamBlock>> blocks;  // a null entry is a block without one
+  std::vector<SimSubTexmap> subTexmaps;
+  bool hasSubTexmaps = false;
+  std::vector<Anim*> subMtls;
+  bool hasSubMtls = false;
+  std::optional<Text> mapName;
+  std::optional<SimUvGen> uvGen;
+  std::vector<SimGradientStop> gradientStops;
+  bool hasGradientStops = false;
+  // Derived objects.
+  std::vector<Anim*> modifiers;
+  Anim* objRef = nullptr;
+  Anim* evaluatesTo = nullptr;
+  // Geometry.
+  std::optional<SimMesh> mesh;
+
+  host::SClassId SuperClassID() const override { return superClass; }
+  ClassId ClassID() const override { return classId; }
+  Text GetClassName() const override { return className; }
+  AnimHandle GetHandle() const override { return handle; }
+  int NumParamBlocks() const override { return static_cast<int>(blocks.size()); }
+  const host::ParamBlock* GetParamBlock(int index) const override;
+  Text GetName() const override { return name; }
+  void SetName(const Text& newName) override { name = newName; }
+  int NumSubTexmaps() const override { return static_cast<int>(subTexmaps.size()); }
+  Anim* GetSubTexmap(int index) const override;
+  Text GetSubTexmapSlotName(int index) const override;
+  int NumSubMtls() const override { return static_cast<int>(subMtls.size()); }
+  Anim* GetSubMtl(int index) const override;
+  Text GetMapName() const override;
+  const host::UvGen* GetTheUVGen() const override { return uvGen ? &*uvGen : nullptr; }
+  int NumModifiers() const override { return static_cast<int>(modifiers.size()); }
+  Anim* GetModifier(int index) const override;
+  Anim* GetObjRef() const override { return objRef; }
+  bool CanConvertToType(ClassId type) const override;
+  Anim* ConvertToType(TimeValue t, ClassId type) override;
+  host::Mesh* GetMesh() override { return mesh ? &*mesh : nullptr; }
+  void DeleteMe() override;
+
+ private:
+  SimHost& owner_;
+};
+
+class SimNode : public host::Node {
+ public:
+  std::string id;  // the scene file's id, when it has one
+  Text name;
+  Anim* object = nullptr;
+  Anim* material = nullptr;
+  Matrix3 transform;
+  bool hasTransform = false;
+  SimNode* target = nullptr;
+  bool groupHead = false;
+  bool selected = false;
+  std::vector<std::unique_ptr<SimNode>> children;
+
+  int NumberOfChildren() const override { return static_cast<int>(children.size()); }
+  host::Node* GetChildNode(int index) const override;
+  Text GetName() const override { return name; }
+  void SetName(const Text& newName) override { name = newName; }
+  Anim* GetMtl() const override { return material; }
+  Anim* EvalWorldState(TimeValue t) const override;
+  Anim* GetObjectRef() const override { return object; }
+  void SetObjectRef(Anim* newObject) override { object = newObject; }
+  Matrix3 GetObjectTM(TimeValue) const override { return transform; }
+  host::Node* GetTarget() const override { return target; }
+};
+
+// What ExportToFile does in the simulated host.
+enum class FbxExportMode { kWrites, kFails, kNoFile };
+
+struct SimLogEntry {
+  host::LogType type;
+  Text title;
+  Text text;
+};
+
+// The simulated host process: the scene, its settings, and the records of what the logic did.
+class SimHost : public host::Interface {
+ public:
+  SimHost();
+  ~SimHost() override;
+  SimHost(const SimHost&) = delete;
+  SimHost& operator=(const SimHost&) = delete;
+
+  // Scene settings.
+  Text fileName;
+  Text filePath;
+  TimeValue time = 0;
+  double metersPerUnit = 0.0254;
+  Text userScriptsDir;
+  FbxExportMode fbxExport = FbxExportMode::kWrites;
+  std::unordered_map<Text, Text> resolve;
+  std::optional<std::vector<Anim*>> sceneMaterials;  // absent: the materials of all nodes
+
+  // Records.
+  std::vector<SimLogEntry> log;
+  std::vector<Text> scripts;  // every script run, in order, with its exact text
+  std::vector<Text> exports;  // every ExportToFile path
+
+  SimNode& Root() { return *root_; }
+  const SimNode& Root() const { return *root_; }
+
+  // Makes a new anim owned by the scene, with a fresh non-zero handle.
+  SimAnim& NewAnim(SClassId superClass, Text className, ClassId classId = {});
+  // Frees an anim made by ConvertToType that nothing holds.
+  void Release(Anim* anim);
+  // The anims of the scene in creation order.
+  std::vector<SimAnim*> Anims() const;
+  SimAnim* FindAnim(const std::string& id) const;
+
+  host::TimeValue GetTime() const override { return time; }
+  host::Node* GetRootNode() const override { return root_.get(); }
+  Text GetCurFileName() const override { return fileName; }
+  Text GetCurFilePath() const override { return filePath; }
+  Text GetDir(int which) const override;
+  void* GetMAXHWnd() const override { return nullptr; }
+  bool ExportToFile(const Text& path, bool suppressPrompts, uint32_t options) override;
+  void Log(host::LogType type, const Text& title, const Text& text) override;
+  double GetSystemUnitScale(int unitType) const override;
+  void DecomposeMatrix(const Matrix3& m, Point3& position, Quat& rotation,
+                       Point3& scale) const override;
+  bool ExecuteMAXScriptScript(const Text& script, bool quietErrors,
+                              host::ScriptResult* result) override;
+  Text GetFullFilePath(const Text& path) const override;
+
+ private:
+  std::unique_ptr<SimNode> root_;
+  std::vector<std::unique_ptr<SimAnim>> anims_;
+  std::unordered_map<const Anim*, size_t> animIndex_;
+  AnimHandle nextHandle_ = 1;
+};
+
+// The matrix of a position, rotation and scale, in the host's row layout.
+Matrix3 ComposeMatrix(const Point3& position, const Quat& rotation, const Point3& scale);
+
+}  // namespace larkspur::sim

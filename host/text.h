@@ -1,0 +1,34 @@
+// Conversions of the system's UTF-16 text at the edges, and the C-locale case folding that the
+// logic uses for case-insensitive comparisons (ASCII letters only, so that every build agrees).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "host/types.h"
+
+namespace larkspur {
+
+using host::Text;
+
+// UTF-16 to UTF-8. A well-formed surrogate pair becomes one four-byte sequence; an unpaired
+// surrogate becomes U+FFFD. No byte order mark is added.
+std::string ToUtf8(std::u16string_view text);
+
+// UTF-8 to UTF-16; every malformed sequence becomes U+FFFD.
+Text FromUtf8(std::string_view bytes);
+
+// ASCII text (literals, numbers) widened unit by unit.
+Text Widen(std::string_view ascii);
+
+// towlower in the C locale: only A-Z change.
+char16_t ToLowerAscii(char16_t c);
+Text ToLowerAscii(std::u16string_view text);
+
+// _wcsicmp(a, b) == 0 in the C locale.
+bool EqualsIgnoreCase(std::u16string_view a, std::u16string_view b);
+
+// Integer in decimal: optional "-", digits.
+Text FormatInt(long long value);
+
+}  // namespace larkspur

@@ -1,0 +1,81 @@
+#include "package/json_text.h"
+
+#include <charconv>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+
+namespace larkspur {
+
+Text EscapeJsonString(std::u16string_view text) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  Text out;
+  out.reserve(text.size() + 8);
+  for (char16_t c : text) {
+    switch (c) {
+      case u'\t': out += u"\\t"; break;
+      case u'\n': out += u"\\n"; break;
+      case u'\r': out += u"\\r"; break;
+      case u'"': out += u"\\\""; break;
+      case u'\\': out += u"\\\\"; break;
+      default:
+        if (c < 0x20) {
+          out += u"\\u00";
+          out += static_cast<char16_t>(kHex[c >> 4]);
+          out += static_cast<char16_t>(kHex[c & 0xF]);
+        } else {
+          out += c;
+        }
+    }
+  }
+  return out;
+}
+
+Text FormatJsonFloat(float value) {
+  if (!std::isfinite(value)) return u"null";
+  char buffer[32];
+  auto result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value),
+                              std::chars_format::general, 6);
+  return Widen(std::string_view(buffer, result.ptr - buffer));
+}
+
+Text FormatJsonBool(bool value) { return value ? u"true" : u"false"; }
+
+namespace {
+Text FormatJsonArray(std::initializer_list<float> values) {
+  Text out = u"[";
+  bool first = true;
+  for (float v : values) {
+    if (!first) out += u',';
+    out += FormatJsonFloat(v);
+    first = false;
+  }
+  out += u']';
+  return out;
+}
+}  // namespace
+
+Text FormatJsonColor(const Color& c) { return FormatJsonArray({c.r, c.g, c.b}); }
+Text FormatJsonPoint3(const Point3& p) { return FormatJsonArray({p.x, p.y, p.z}); }
+Text FormatJsonQuat(const Quat& q) { return FormatJsonArray({q.w, q.x, q.y, q.z}); }
+
+Text JoinLines(const std::vector<Text>& lines, std::u16string_view prefix) {
+  Text out;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    out += prefix;
+    out += lines[i];
+    if (i + 1 < lines.size()) out += u",\n";
+  }
+  return out;
+}
+
+bool WriteTextFile(const Text& path, std::u16string_view text) {
+  std::ofstream file(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
+  if (!file.is_open()) return false;
+  const std::string bytes = ToUtf8(text);
+  file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  file.close();
+  return !file.fail();
+}
+
+}  // namespace larkspur

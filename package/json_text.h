@@ -1,0 +1,33 @@
+// The text operations every JSON writer of the system uses. Documents are assembled as UTF-16
+// text by concatenation and converted to UTF-8 once, when written.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "host/text.h"
+
+namespace larkspur {
+
+using host::Color;
+using host::Point3;
+using host::Quat;
+
+// The text between the quotes of a JSON string; acts on UTF-16 code units.
+Text EscapeJsonString(std::u16string_view text);
+
+// printf "%.6g" of the value widened to double; "null" for an infinity or a NaN.
+Text FormatJsonFloat(float value);
+Text FormatJsonBool(bool value);
+Text FormatJsonColor(const Color& c);     // [r,g,b]
+Text FormatJsonPoint3(const Point3& p);   // [x,y,z]
+Text FormatJsonQuat(const Quat& q);       // [w,x,y,z]: the scalar part first
+
+// Each line preceded by prefix; lines separated by ",\n"; no trailing separator.
+Text JoinLines(const std::vector<Text>& lines, std::u16string_view prefix);
+
+// Writes the UTF-8 bytes of text to path in one write, truncating; true when the stream reported
+// no error after closing.
+bool WriteTextFile(const Text& path, std::u16string_view text);
+
+}  // namespace larkspur
