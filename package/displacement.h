@@ -1,0 +1,12 @@
+// The "displacement_mod" value of an object entry: the first displacement modifier on the node's
+// modifier stack, as one compact JSON object, or null.
+#pragma once
+
+#include "host/host.h"
+#include "host/text.h"
+
+namespace larkspur {
+
+Text BuildDisplacementJson(const host::Interface& ip, const host::Node* node);
+
+}  // namespace larkspur
