@@ -1,8 +1,71 @@
 #include "package/displacement.h"
 
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+#include "nodetree/param_lookup.h"
+
 namespace larkspur {
 
-// Displacement modifiers are not read yet.
-Text BuildDisplacementJson(const host::Interface&, const host::Node*) { return u"null"; }
+namespace {
+
+struct DisplacementRow {
+  std::u16string_view paramName;
+  std::u16string_view key;
+};
+
+// Several host names feed one key: they differ between versions of the modifier, and each one
+// the modifier carries writes its own line.
+constexpr DisplacementRow kDisplacementRows[] = {
+    {u"maxDisplace", u"displacement_max"},       {u"amount", u"displacement_max"},
+    {u"displacementMax", u"displacement_max"},   {u"minDisplace", u"displacement_min"},
+    {u"displacementMin", u"displacement_min"},   {u"waterLevel", u"displacement_water_level"},
+    {u"screenSize", u"displacement_screen_px"},  {u"pixelSize", u"displacement_screen_px"},
+    {u"displacementType", u"displacement_type"}, {u"enabled", u"displacement_enabled"},
+};
+
+bool IsDisplacementModifier(const host::Anim& modifier) {
+  const Text name = ToLowerAscii(modifier.GetClassName());
+  return name.find(u"coronadisplacement") != Text::npos ||
+         name.find(u"corona_displacement") != Text::npos;
+}
+
+// The first displacement modifier from the outside of the pipeline in, or null.
+const host::Anim* FindDisplacementModifier(const host::Node& node) {
+  std::unordered_set<const host::Anim*> visited;
+  for (const host::Anim* object = node.GetObjectRef(); object; object = object->GetObjRef()) {
+    if (object->SuperClassID() != host::super_class::kDerivedObject) return nullptr;
+    // A pipeline that leads back to itself has been searched in full.
+    if (!visited.insert(object).second) return nullptr;
+    const int count = object->NumModifiers();
+    for (int i = 0; i < count; ++i) {
+      const host::Anim* modifier = object->GetModifier(i);
+      if (modifier && IsDisplacementModifier(*modifier)) return modifier;
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+Text BuildDisplacementJson(const host::Interface& ip, const host::Node* node) {
+  const host::Anim* modifier = node ? FindDisplacementModifier(*node) : nullptr;
+  if (!modifier) return u"null";
+
+  std::vector<Text> lines;
+  for (const DisplacementRow& row : kDisplacementRows) {
+    AddParamLine(lines, ip, modifier, row.paramName, row.key);
+  }
+  if (lines.empty()) return u"{\"displacement_found\":true}";
+
+  Text record = u"{";
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (i > 0) record += u',';
+    record += lines[i];
+  }
+  record += u'}';
+  return record;
+}
 
 }  // namespace larkspur
