@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "host/sim/sim_scene.h"
+#include "tests/support/sim_builders.h"
 
 namespace larkspur {
 namespace {
@@ -10,18 +10,10 @@ namespace {
 namespace pt = host::param_type;
 namespace sc = host::super_class;
 
+// Adds a scalar parameter to the anim's one block.
 void AddParam(sim::SimAnim& anim, const Text& name, host::ParamType type, double number) {
-  if (anim.blocks.empty()) anim.blocks.push_back(std::make_unique<sim::SimParamBlock>());
-  sim::SimParamBlock& block = *anim.blocks.back();
-  sim::SimParamDef def;
-  def.def.internalName = name;
-  def.def.type = type;
-  def.def.id = static_cast<host::ParamId>(block.defs.size());
-  def.hasValue = true;
-  sim::SimValue value;
-  value.number = number;
-  def.values.push_back(value);
-  block.defs.push_back(std::move(def));
+  if (anim.blocks.empty()) testing::AddBlock(anim);
+  testing::AddParam(*anim.blocks.back(), name, type, testing::Number(number));
 }
 
 class DisplacementTest : public ::testing::Test {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "host/sim/sim_scene.h"
+#include "tests/support/sim_builders.h"
 
 namespace larkspur {
 namespace {
@@ -10,34 +10,14 @@ namespace {
 namespace pt = host::param_type;
 namespace sc = host::super_class;
 
-sim::SimValue Number(double number) {
-  sim::SimValue value;
-  value.number = number;
-  return value;
-}
+using testing::Number;
+using testing::Rgb;
+using testing::String;
 
-sim::SimValue String(const Text& text) {
-  sim::SimValue value;
-  value.text = text;
-  return value;
-}
-
-sim::SimValue Colour(float r, float g, float b) {
-  sim::SimValue value;
-  value.color = host::Color{r, g, b};
-  return value;
-}
-
+// Adds a parameter to the anim's last block.
 void AddParam(sim::SimAnim& anim, const Text& name, host::ParamType type, sim::SimValue value) {
-  if (anim.blocks.empty()) anim.blocks.push_back(std::make_unique<sim::SimParamBlock>());
-  sim::SimParamBlock& block = *anim.blocks.back();
-  sim::SimParamDef def;
-  def.def.internalName = name;
-  def.def.type = type;
-  def.def.id = static_cast<host::ParamId>(block.defs.size());
-  def.hasValue = true;
-  def.values.push_back(std::move(value));
-  block.defs.push_back(std::move(def));
+  if (anim.blocks.empty()) testing::AddBlock(anim);
+  testing::AddParam(*anim.blocks.back(), name, type, std::move(value));
 }
 
 const Text kIdentityTransform =
@@ -50,9 +30,7 @@ class LightsTest : public ::testing::Test {
   sim::SimAnim& Light(Text className) { return host_.NewAnim(sc::kLight, std::move(className)); }
 
   sim::SimNode& AddNode(sim::SimNode& parent, Text name, host::Anim* object) {
-    parent.children.push_back(std::make_unique<sim::SimNode>());
-    sim::SimNode& node = *parent.children.back();
-    node.name = std::move(name);
+    sim::SimNode& node = testing::AddNode(parent, std::move(name));
     node.object = object;
     return node;
   }
@@ -140,11 +118,11 @@ TEST_F(LightsTest, CoronaLightRowsInTableOrder) {
   AddParam(light, u"visibleDirectly", pt::kBool, Number(1));
   AddParam(light, u"twosidedEmission", pt::kBool, Number(0));
   AddParam(light, u"targeted", pt::kBool, Number(0));
-  light.blocks.push_back(std::make_unique<sim::SimParamBlock>());
+  testing::AddBlock(light);
   AddParam(light, u"directionality", pt::kPcntFrac, Number(0.25));
   AddParam(light, u"blackbodyTemp", pt::kFloat, Number(6500));
   AddParam(light, u"colorMode", pt::kInt, Number(1));
-  AddParam(light, u"color", pt::kFrgba, Colour(1, 0.5f, 0));
+  AddParam(light, u"color", pt::kFrgba, Rgb(1, 0.5f, 0));
   AddParam(light, u"INTENSITYUNITS", pt::kInt, Number(2));
   AddParam(light, u"intensity", pt::kFloat, Number(30));
   AddParam(light, u"height", pt::kWorld, Number(50));
@@ -188,11 +166,11 @@ TEST_F(LightsTest, CoronaSunRowsInTableOrder) {
   AddParam(sun, u"sizeMultiplier", pt::kFloat, Number(1.5));
   AddParam(sun, u"blackbodyTemperature", pt::kFloat, Number(5800));
   AddParam(sun, u"colorMode", pt::kInt, Number(0));
-  AddParam(sun, u"colorDirect", pt::kRgba, Colour(1, 0.9f, 0.8f));
+  AddParam(sun, u"colorDirect", pt::kRgba, Rgb(1, 0.9f, 0.8f));
   AddParam(sun, u"intensity", pt::kFloat, Number(1));
   AddParam(sun, u"on", pt::kBool, Number(1));
   // Names the sun table does not read.
-  AddParam(sun, u"color", pt::kRgba, Colour(0, 0, 1));
+  AddParam(sun, u"color", pt::kRgba, Rgb(0, 0, 1));
   AddParam(sun, u"width", pt::kWorld, Number(10));
   const sim::SimNode& node = AddNode(u"Sun", &sun);
 
@@ -208,11 +186,11 @@ TEST_F(LightsTest, LengthsAndIesFileOnlyInTheirOwnKind) {
   sim::SimAnim& light = Light(u"CoronaLight");
   AddParam(light, u"width", pt::kInt, Number(100));
   AddParam(light, u"height", pt::kBool, Number(1));
-  AddParam(light, u"iesFile", pt::kFilename, String(u""));
+  AddParam(light, u"iesFile", pt::kFilename, String(Text()));
   const sim::SimNode& node = AddNode(u"Area", &light);
 
   sim::SimAnim& nullIes = Light(u"CoronaLight");
-  AddParam(nullIes, u"iesFile", pt::kFilename, sim::SimValue{});
+  AddParam(nullIes, u"iesFile", pt::kFilename, String(std::nullopt));
   const sim::SimNode& nullIesNode = AddNode(u"Null", &nullIes);
 
   sim::SimAnim& numberIes = Light(u"CoronaLight");

@@ -109,7 +109,7 @@ TEST_F(ScenePackageTest, ChildrenComeBeforeParentsAndOnlyGeometryWithMaterialsCo
   EXPECT_LT(child, parentAt);
   EXPECT_LT(parentAt, last);
   EXPECT_EQ(package.find("NoMaterial"), std::string::npos);
-  EXPECT_EQ(package.find("\"Light\""), std::string::npos);
+  EXPECT_EQ(package.find("\"object_name\": \"Light\""), std::string::npos);
   EXPECT_NE(package.find("  },\n  {\n"), std::string::npos);
 }
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-#include "host/sim/sim_scene.h"
+#include "tests/support/sim_builders.h"
 
 namespace larkspur {
 namespace {
@@ -38,8 +38,7 @@ class TransformTest : public ::testing::Test {
  protected:
   sim::SimNode& AddNode(const Point3& position, const Quat& rotation = {},
                         const Point3& scale = {1, 1, 1}) {
-    host_.Root().children.push_back(std::make_unique<sim::SimNode>());
-    sim::SimNode& node = *host_.Root().children.back();
+    sim::SimNode& node = testing::AddNode(host_.Root(), u"Light");
     node.transform = sim::ComposeMatrix(position, rotation, scale);
     return node;
   }
