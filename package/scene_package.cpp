@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "host/scene_walk.h"
@@ -36,15 +37,17 @@ Text NumberedName(const Text& name, int counter) {
 }
 
 // Renames later duplicates Name_001, Name_002, ...; a candidate is checked against every name
-// taken so far, earlier candidates included.
+// taken so far, earlier candidates included. Names in use only ever grow, so the search for a
+// name's next free number resumes where the last one stopped: linear in the scene.
 void MakeNamesUnique(const std::vector<GeometryObject>& objects, std::vector<Text>& log) {
   std::unordered_set<Text> inUse;
+  std::unordered_map<Text, int> nextCounter;
   inUse.reserve(objects.size() * 2);
   int renamed = 0;
   for (const GeometryObject& object : objects) {
     const Text name = object.node->GetName();
     if (inUse.insert(name).second) continue;
-    int counter = 1;
+    int& counter = nextCounter.try_emplace(name, 1).first->second;
     Text candidate = NumberedName(name, counter);
     while (inUse.count(candidate)) candidate = NumberedName(name, ++counter);
     object.node->SetName(candidate);

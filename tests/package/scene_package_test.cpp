@@ -122,6 +122,8 @@ TEST_F(ScenePackageTest, DuplicateNamesAreRenamedInTheScene) {
       {{u"Box", u"Box", u"Box"}, {u"Box", u"Box_001", u"Box_002"}},
       {{u"Box", u"Box", u"Box_001"}, {u"Box", u"Box_001", u"Box_001_001"}},
       {{u"box", u"Box"}, {u"box", u"Box"}},
+      {{u"Box", u"Box", u"Box_001", u"Box"}, {u"Box", u"Box_001", u"Box_001_001", u"Box_002"}},
+      {{u"Box_001", u"Box", u"Box"}, {u"Box_001", u"Box", u"Box_002"}},
       {{u"", u""}, {u"", u"_001"}},
   };
   for (const Case& c : cases) {
