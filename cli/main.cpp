@@ -1,0 +1,67 @@
+// larkspur: the system's steps on the simulated host, from a terminal.
+#include <cstdio>
+#include <exception>
+
+#include "cli/command.h"
+#include "cli/platform.h"
+
+namespace larkspur::cli {
+namespace {
+
+struct Command {
+  const char16_t* name;
+  const char16_t* summary;
+  int (*run)(const Args& args);
+};
+
+const Command kCommands[] = {
+    {u"package", u"build the scene package of a scene file", RunPackageCommand},
+};
+
+constexpr char16_t kUsage[] =
+    u"usage: larkspur COMMAND [ARGS...]\n"
+    u"\n"
+    u"Runs the exporter's steps on a scene loaded into the simulated host.\n"
+    u"\n"
+    u"commands:\n";
+
+int Main(const Args& args) {
+  if (args.empty() || args[0] == u"--help" || args[0] == u"-h" || args[0] == u"help") {
+    Text text = kUsage;
+    for (const Command& c : kCommands) text += u"  " + Text(c.name) + u"  " + c.summary + u"\n";
+    text += u"\n'larkspur COMMAND --help' explains one command.\n";
+    (args.empty() ? PrintError : Print)(text);
+    return args.empty() ? kExitUsage : kExitOk;
+  }
+  for (const Command& c : kCommands) {
+    if (args[0] == c.name) return c.run(Args(args.begin() + 1, args.end()));
+  }
+  PrintError(u"larkspur: unknown command '" + args[0] + u"' (see 'larkspur --help')\n");
+  return kExitUsage;
+}
+
+}  // namespace
+
+void Print(std::u16string_view text) {
+  const std::string bytes = ToUtf8(text);
+  std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+}
+
+void PrintError(std::u16string_view text) {
+  const std::string bytes = ToUtf8(text);
+  std::fwrite(bytes.data(), 1, bytes.size(), stderr);
+}
+
+}  // namespace larkspur::cli
+
+int main(int argc, char** argv) {
+  try {
+    larkspur::cli::UseBinaryStandardStreams();
+    return larkspur::cli::Main(larkspur::cli::CommandLineArgs(argc, argv));
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "larkspur: %s\n", e.what());
+  } catch (...) {
+    std::fprintf(stderr, "larkspur: unexpected failure\n");
+  }
+  return larkspur::cli::kExitFailed;
+}
