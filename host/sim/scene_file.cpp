@@ -265,8 +265,8 @@ std::string_view RefKindName(RefKind kind) {
 // Keeps the key path of the parse position, to name a key that an object repeats.
 class DuplicateKeyFinder {
  public:
-  bool OnEvent(nlohmann::detail::parse_event_t event, const Json& parsed) {
-    using Event = nlohmann::detail::parse_event_t;
+  bool OnEvent(Json::parse_event_t event, const Json& parsed) {
+    using Event = Json::parse_event_t;
     switch (event) {
       case Event::object_start:
       case Event::array_start:
@@ -898,8 +898,8 @@ SceneLoadResult LoadSceneText(std::string_view json, std::string_view sourceName
   SceneLoadResult result;
   try {
     DuplicateKeyFinder duplicates;
-    const Json document = Json::parse(
-        json.begin(), json.end(), [&](int, nlohmann::detail::parse_event_t event, Json& parsed) {
+    const Json document =
+        Json::parse(json.begin(), json.end(), [&](int, Json::parse_event_t event, Json& parsed) {
           return duplicates.OnEvent(event, parsed);
         });
     if (duplicates.Duplicate()) {
