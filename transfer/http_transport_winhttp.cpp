@@ -77,11 +77,6 @@ TransportOutcome PerformExchange(const HttpExchange& exchange, const HttpOptions
     outcome.failure = u"WinHttpOpen failed";
     return outcome;
   }
-  // Production keeps WinHTTP's own time-outs untouched; only tests shorten them.
-  if (!HasDefaultTimeouts(options)) {
-    WinHttpSetTimeouts(session.get(), 0, options.connectTimeoutMs, options.sendTimeoutMs,
-                       options.receiveTimeoutMs);
-  }
   Handle connection(WinHttpConnect(session.get(), Wide(exchange.url.host), exchange.url.port, 0));
   if (!connection) {
     outcome.failure = u"WinHttpConnect failed";
@@ -93,6 +88,15 @@ TransportOutcome PerformExchange(const HttpExchange& exchange, const HttpOptions
   if (!request) {
     outcome.failure = u"WinHttpOpenRequest failed";
     return outcome;
+  }
+  // Production keeps WinHTTP's own time-outs untouched; only tests shorten them. The wait for the
+  // answer's headers has a time-out of its own, which follows the receive time-out here.
+  if (!HasDefaultTimeouts(options)) {
+    WinHttpSetTimeouts(request.get(), 0, options.connectTimeoutMs, options.sendTimeoutMs,
+                       options.receiveTimeoutMs);
+    DWORD responseTimeout = static_cast<DWORD>(options.receiveTimeoutMs);
+    WinHttpSetOption(request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &responseTimeout,
+                     sizeof(responseTimeout));
   }
   for (const Text& header : exchange.headers) {
     const Text line = header + u"\r\n";

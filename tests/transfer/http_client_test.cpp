@@ -227,8 +227,6 @@ TEST_F(HttpRequestTest, ReportsEveryExchangeWithoutAnswerAsRequestFailure) {
       {service().FaultUrl(u"slow") + u"/api/balance", impatient},
       {service().untrustedUrl + u"/api/balance", service().options},
       {u"https://localhost:1/api/balance", service().options},
-      {service().httpUrl.substr(0, 4) + u"s" + service().httpUrl.substr(4) + u"/api/balance",
-       service().options},
   };
   for (const Case& c : cases) {
     const HttpResult result =

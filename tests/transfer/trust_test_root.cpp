@@ -1,8 +1,9 @@
 // Adds the certificate authority of a PEM file to the machine's "Root" store, which is the only
 // trust WinHTTP knows. The Windows tests run it inside their own Wine prefix, so that WinHTTP there
 // trusts the stand-in service; the Linux machine's trust store is never touched.
-#include <wincrypt.h>
 #include <windows.h>
+// After windows.h, whose types it uses.
+#include <wincrypt.h>
 
 #include <cstdio>
 #include <fstream>
