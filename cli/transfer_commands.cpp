@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <fstream>
 #include <iostream>
 #include <map>
 
@@ -112,6 +113,8 @@ Connection ConnectionOf(const Invocation& invocation) {
       connection.error =
           "--ca-file is not available in this build: add the authority to the Windows "
           "certificate store instead";
+    } else if (!std::ifstream(ca->second).is_open()) {
+      connection.error = "--ca-file: cannot read " + ca->second;
     }
     connection.options.caFile = FromUtf8(ca->second);
   }

@@ -171,8 +171,9 @@ int Run(const std::vector<std::string>& args) {
   }
   EchoListener echo;
   if (options.echoPort) {
-    if (!echo.Start(options.certFile, options.keyFile, *options.echoPort, error))
+    if (!echo.Start(options.certFile, options.keyFile, *options.echoPort, error)) {
       return Fail(error);
+    }
     ports += "echo=" + std::to_string(echo.port()) + "\n";
   }
 
@@ -180,6 +181,13 @@ int Run(const std::vector<std::string>& args) {
   for (const auto& server : servers) {
     AddRoutes(*server, state);
     threads.emplace_back([&server] { server->listen_after_bind(); });
+  }
+  // A server stopped before its loop runs would never stop: the ports file, which tells the world
+  // that the service is up, is written only once every loop runs.
+  for (const auto& server : servers) {
+    for (int waited = 0; waited < 5000 && !server->is_running(); ++waited) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
   }
   if (!options.portsFile.empty() && !WritePortsFile(options.portsFile, ports)) {
     error = "cannot write the ports file " + options.portsFile;

@@ -17,6 +17,7 @@ namespace {
 constexpr size_t kHugeBodyBytes = size_t{1} << 30;
 constexpr size_t kStreamChunkBytes = 64 * 1024;
 constexpr size_t kCutDeclaredBytes = 1000;
+constexpr size_t kMaxPackageBytes = size_t{256} << 20;
 constexpr char kCutBody[] = "{\"balance\": 9, \"note\": \"the answer breaks off here";
 constexpr char kHugePrefix[] = "{\"balance\": 5, \"padding\": \"";
 constexpr char kBadUtf8Body[] = "{\"balance\": 11, \"note\": \"\xff\xfe\xc3(\"}";
@@ -159,6 +160,7 @@ bool ServiceState::WaitSlowDelay() {
 }
 
 void AddRoutes(httplib::Server& server, ServiceState& state) {
+  server.set_payload_max_length(kMaxPackageBytes);
   server.Get(R"((?:/fault/([^/]+))?/api/balance)", WithFaults(state, AnswerBalance));
   server.Post(R"((?:/fault/([^/]+))?/node/api/v1/jobs)", WithFaults(state, AnswerJob));
   server.set_logger([](const httplib::Request& req, const httplib::Response& res) {

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <chrono>
 #include <memory>
+#include <new>
 #include <string_view>
 #include <vector>
 
@@ -61,12 +62,14 @@ size_t OnHeaderLine(char* data, size_t size, size_t count, void* user) {
   reception.Moved();
   const std::string_view line(data, size * count);
   if (line.substr(0, 5) == "HTTP/") {
+    // The status is the three digits behind the first space.
     const size_t space = line.find(' ');
+    const std::string_view digits =
+        space == std::string_view::npos ? std::string_view() : line.substr(space + 1, 3);
     reception.blockStatus = 0;
-    for (size_t i = space + 1;
-         space != std::string_view::npos && i < line.size() && line[i] >= '0' && line[i] <= '9';
-         ++i) {
-      reception.blockStatus = reception.blockStatus * 10 + (line[i] - '0');
+    for (const char c : digits) {
+      if (c < '0' || c > '9') break;
+      reception.blockStatus = reception.blockStatus * 10 + (c - '0');
     }
   } else if (line == "\r\n" || line == "\n") {
     reception.headersDone = reception.blockStatus >= 200;
@@ -80,7 +83,12 @@ size_t OnBodyBytes(char* data, size_t size, size_t count, void* user) {
   auto& reception = *static_cast<Reception*>(user);
   const size_t offered = size * count;
   const size_t taken = std::min(offered, kMaxResponseBytes - reception.body.size());
-  reception.body.append(data, taken);
+  // No exception may cross libcurl's C frames; without memory the read fails like any other.
+  try {
+    reception.body.append(data, taken);
+  } catch (const std::bad_alloc&) {
+    return 0;
+  }
   return taken;
 }
 
@@ -131,6 +139,7 @@ TransportOutcome PerformExchange(const HttpExchange& exchange, const HttpOptions
                               ":" + std::to_string(port) + EscapedPath(url.path);
   curl_easy_setopt(handle, CURLOPT_URL, address.c_str());
   curl_easy_setopt(handle, CURLOPT_PATH_AS_IS, 1L);
+  curl_easy_setopt(handle, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
   curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
   const std::string method = ToUtf8(exchange.method);
   curl_easy_setopt(handle, CURLOPT_CUSTOMREQUEST, method.c_str());

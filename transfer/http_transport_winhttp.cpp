@@ -70,6 +70,11 @@ bool HttpTransportTakesCaFile() {
 
 TransportOutcome PerformExchange(const HttpExchange& exchange, const HttpOptions& options) {
   TransportOutcome outcome;
+  // WinHTTP takes a body's length as 32 bits: a longer body is refused, never cut short.
+  if (exchange.body && exchange.body->size() > MAXDWORD) {
+    outcome.failure = RequestFailedText(ERROR_INVALID_PARAMETER);
+    return outcome;
+  }
   const Text userAgent = kUserAgent;
   Handle session(WinHttpOpen(Wide(userAgent), WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY,
                              WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));

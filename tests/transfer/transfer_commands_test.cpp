@@ -53,6 +53,7 @@ TEST(TransferCommands, RejectsWrongUsageWithExitCodeTwo) {
       {RunBalanceCommand, {"extra"}, "unexpected argument extra"},
       {RunBalanceCommand, {"--service-url"}, "--service-url needs a value"},
       {RunBalanceCommand, {"--service-url", "localhost"}, "--service-url needs a URL"},
+      {RunBalanceCommand, {"--ca-file", "no/such/ca.pem"}, "--ca-file"},
       {RunSubmitCommand, {"--job-name", "j"}, "name one scene package file"},
       {RunSubmitCommand, {"a.json", "b.json", "--job-name", "j"}, "name one scene package file"},
       {RunSubmitCommand, {"a.json"}, "--job-name NAME is required"},
