@@ -4,6 +4,7 @@
 
 #include "cli/command.h"
 #include "cli/platform.h"
+#include "cli/transfer_commands.h"
 
 namespace larkspur::cli {
 namespace {
@@ -14,8 +15,19 @@ struct Command {
   int (*run)(const Args& args);
 };
 
+// The transfer commands take their words as UTF-8.
+std::vector<std::string> Utf8Words(const Args& args) {
+  std::vector<std::string> words;
+  for (const Text& a : args) words.push_back(ToUtf8(a));
+  return words;
+}
+int RunBalance(const Args& args) { return RunBalanceCommand(Utf8Words(args)); }
+int RunSubmit(const Args& args) { return RunSubmitCommand(Utf8Words(args)); }
+
 const Command kCommands[] = {
     {u"package", u"build the scene package of a scene file", RunPackageCommand},
+    {u"balance", u"check the API token and show the account's balance", RunBalance},
+    {u"submit", u"send a scene package to the service as a job", RunSubmit},
 };
 
 constexpr char16_t kUsage[] =
