@@ -40,7 +40,11 @@ constexpr char16_t kUsage[] =
 int Main(const Args& args) {
   if (args.empty() || args[0] == u"--help" || args[0] == u"-h" || args[0] == u"help") {
     Text text = kUsage;
-    for (const Command& c : kCommands) text += u"  " + Text(c.name) + u"  " + c.summary + u"\n";
+    for (const Command& c : kCommands) {
+      Text name = c.name;
+      name.resize(10, u' ');
+      text += u"  " + name + c.summary + u"\n";
+    }
     text += u"\n'larkspur COMMAND --help' explains one command.\n";
     (args.empty() ? PrintError : Print)(text);
     return args.empty() ? kExitUsage : kExitOk;
