@@ -1,0 +1,147 @@
+#include "tests/nodetree/sim_materials.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "host/text.h"
+
+namespace larkspur::test {
+namespace pt = host::param_type;
+
+SimAnim& NewMaterial(SimHost& host, Text className, Text name) {
+  SimAnim& material = host.NewAnim(host::super_class::kMaterial, std::move(className));
+  material.name = std::move(name);
+  return material;
+}
+
+SimAnim& NewMap(SimHost& host, Text className, Text name) {
+  SimAnim& map = host.NewAnim(host::super_class::kTexmap, std::move(className));
+  map.name = std::move(name);
+  return map;
+}
+
+SimValue Number(double value) {
+  SimValue v;
+  v.number = value;
+  return v;
+}
+
+SimValue RgbValue(float r, float g, float b) {
+  SimValue v;
+  v.color = host::Color{r, g, b};
+  return v;
+}
+
+SimValue PointValue(float x, float y, float z) {
+  SimValue v;
+  v.point = host::Point3{x, y, z};
+  return v;
+}
+
+SimValue StringValue(Text text) {
+  SimValue v;
+  v.text = std::move(text);
+  return v;
+}
+
+void AddParam(SimAnim& anim, Text name, host::ParamType type, std::vector<SimValue> values) {
+  if (anim.blocks.empty() || !anim.blocks.back()) {
+    anim.blocks.push_back(std::make_unique<sim::SimParamBlock>());
+  }
+  sim::SimParamBlock& block = *anim.blocks.back();
+  sim::SimParamDef def;
+  def.def.internalName = std::move(name);
+  def.def.type = type;
+  def.def.id = static_cast<host::ParamId>(block.defs.size());
+  def.hasValue = true;
+  def.values = std::move(values);
+  block.defs.push_back(std::move(def));
+}
+
+void AddFloat(SimAnim& anim, Text name, double value) {
+  AddParam(anim, std::move(name), pt::kFloat, {Number(value)});
+}
+
+void AddInt(SimAnim& anim, Text name, int value) {
+  AddParam(anim, std::move(name), pt::kInt, {Number(value)});
+}
+
+void AddBool(SimAnim& anim, Text name, bool value) {
+  AddParam(anim, std::move(name), pt::kBool, {Number(value ? 1 : 0)});
+}
+
+void AddColor(SimAnim& anim, Text name, float r, float g, float b) {
+  AddParam(anim, std::move(name), pt::kRgba, {RgbValue(r, g, b)});
+}
+
+void AddPoint(SimAnim& anim, Text name, float x, float y, float z) {
+  AddParam(anim, std::move(name), pt::kPoint3, {PointValue(x, y, z)});
+}
+
+void AddString(SimAnim& anim, Text name, Text value) {
+  AddParam(anim, std::move(name), pt::kString, {StringValue(std::move(value))});
+}
+
+void AddBoolTable(SimAnim& anim, Text name, const std::vector<bool>& values) {
+  std::vector<SimValue> elements;
+  for (bool value : values) elements.push_back(Number(value ? 1 : 0));
+  AddParam(anim, std::move(name), pt::kTab + pt::kBool, std::move(elements));
+}
+
+void AddFloatTable(SimAnim& anim, Text name, const std::vector<double>& values) {
+  std::vector<SimValue> elements;
+  for (double value : values) elements.push_back(Number(value));
+  AddParam(anim, std::move(name), pt::kTab + pt::kFloat, std::move(elements));
+}
+
+void AddSlot(SimAnim& owner, Text slotName, host::Anim* map) {
+  owner.subTexmaps.push_back(sim::SimSubTexmap{std::move(slotName), map});
+}
+
+Text RenumberNodeIds(const Text& json, int32_t base) {
+  static constexpr std::u16string_view kPrefixes[] = {u"\"node_id\": ", u"{ \"ref\": "};
+  Text out;
+  size_t pos = 0;
+  while (pos < json.size()) {
+    size_t next = Text::npos;
+    size_t prefixLength = 0;
+    for (std::u16string_view prefix : kPrefixes) {
+      const size_t found = json.find(prefix, pos);
+      if (found < next) {
+        next = found;
+        prefixLength = prefix.size();
+      }
+    }
+    if (next == Text::npos) break;
+    const size_t digits = next + prefixLength;
+    size_t end = digits;
+    long long id = 0;
+    while (end < json.size() && json[end] >= u'0' && json[end] <= u'9') {
+      id = id * 10 + (json[end] - u'0');
+      ++end;
+    }
+    out.append(json, pos, digits - pos);
+    out += FormatInt(id - base);
+    pos = end;
+  }
+  out.append(json, pos, Text::npos);
+  return out;
+}
+
+void ExpectGolden(const std::string& path, const Text& text) {
+  const std::string actual = ToUtf8(text);
+  if (std::getenv("LARKSPUR_UPDATE_GOLDEN")) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << actual;
+    return;
+  }
+  std::ifstream file(path, std::ios::binary);
+  ASSERT_TRUE(file.is_open()) << "missing golden file " << path;
+  std::ostringstream expected;
+  expected << file.rdbuf();
+  EXPECT_EQ(expected.str(), actual) << "differs from golden file " << path;
+}
+
+}  // namespace larkspur::test
