@@ -23,8 +23,8 @@ struct ParamDef {
 class ParamBlock {
  public:
   virtual ~ParamBlock() = default;
-  virtual bool HasDesc() const = 0;                   // GetDesc() != nullptr
-  virtual int DescCount() const = 0;                  // ParamBlockDesc2::count
+  virtual bool HasDesc() const = 0;                    // GetDesc() != nullptr
+  virtual int DescCount() const = 0;                   // ParamBlockDesc2::count
   virtual ParamDef DescParamDef(int index) const = 0;  // ParamBlockDesc2::paramdefs[index]
   // IParamBlock2::GetValue overloads; the result tells whether the host accepted the read.
   virtual bool GetValue(ParamId id, TimeValue t, float& value, int tabIndex) const = 0;
@@ -32,7 +32,8 @@ class ParamBlock {
   virtual bool GetValue(ParamId id, TimeValue t, Color& value, int tabIndex) const = 0;
   virtual bool GetValue(ParamId id, TimeValue t, Point3& value, int tabIndex) const = 0;
   // A null host string reads as an empty optional.
-  virtual bool GetValue(ParamId id, TimeValue t, std::optional<Text>& value, int tabIndex) const = 0;
+  virtual bool GetValue(ParamId id, TimeValue t, std::optional<Text>& value,
+                        int tabIndex) const = 0;
   virtual bool GetValue(ParamId id, TimeValue t, Anim*& value, int tabIndex) const = 0;
   virtual int Count(ParamId id) const = 0;  // IParamBlock2::Count
 };
@@ -74,7 +75,7 @@ class Anim {
   // Animatable
   virtual SClassId SuperClassID() const = 0;
   virtual ClassId ClassID() const = 0;
-  virtual Text GetClassName() const = 0;  // GetClassName with localisation off
+  virtual Text GetClassName() const = 0;     // GetClassName with localisation off
   virtual AnimHandle GetHandle() const = 0;  // Animatable::GetHandleByAnim; 0 means none
   virtual int NumParamBlocks() const = 0;
   virtual const ParamBlock* GetParamBlock(int index) const = 0;
@@ -93,7 +94,7 @@ class Anim {
   virtual Anim* GetSubMtl(int index) const = 0;
 
   // Texmap and BitmapTex
-  virtual Text GetMapName() const = 0;          // BitmapTex::GetMapName
+  virtual Text GetMapName() const = 0;           // BitmapTex::GetMapName
   virtual const UvGen* GetTheUVGen() const = 0;  // Texmap::GetTheUVGen; null for none
 
   // IDerivedObject

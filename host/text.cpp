@@ -7,8 +7,12 @@ namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
-bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+bool IsHighSurrogate(char16_t c) {
+  return c >= 0xD800 && c <= 0xDBFF;
+}
+bool IsLowSurrogate(char16_t c) {
+  return c >= 0xDC00 && c <= 0xDFFF;
+}
 
 void AppendUtf8(std::string& out, char32_t cp) {
   if (cp < 0x80) {
@@ -112,9 +116,13 @@ Text FromUtf8(std::string_view bytes) {
   return out;
 }
 
-Text Widen(std::string_view ascii) { return Text(ascii.begin(), ascii.end()); }
+Text Widen(std::string_view ascii) {
+  return Text(ascii.begin(), ascii.end());
+}
 
-char16_t ToLowerAscii(char16_t c) { return (c >= u'A' && c <= u'Z') ? c + (u'a' - u'A') : c; }
+char16_t ToLowerAscii(char16_t c) {
+  return (c >= u'A' && c <= u'Z') ? c + (u'a' - u'A') : c;
+}
 
 Text ToLowerAscii(std::u16string_view text) {
   Text out(text);

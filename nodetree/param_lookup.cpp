@@ -1,6 +1,5 @@
 #include "nodetree/param_lookup.h"
 
-
 #include "package/json_text.h"
 
 namespace larkspur {
@@ -142,17 +141,29 @@ Text ParamLine(std::u16string_view key, const ParamValue& value) {
   line += key;
   line += u"\":";
   switch (value.kind) {
-    case ParamKind::Float: line += FormatJsonFloat(value.floatValue); break;
-    case ParamKind::Int: line += FormatInt(value.intValue); break;
-    case ParamKind::Bool: line += FormatJsonBool(value.boolValue); break;
+    case ParamKind::Float:
+      line += FormatJsonFloat(value.floatValue);
+      break;
+    case ParamKind::Int:
+      line += FormatInt(value.intValue);
+      break;
+    case ParamKind::Bool:
+      line += FormatJsonBool(value.boolValue);
+      break;
     case ParamKind::String:
       line += u'"';
       line += EscapeJsonString(value.stringValue);
       line += u'"';
       break;
-    case ParamKind::Color: line += FormatJsonColor(value.colorValue); break;
-    case ParamKind::Point3: line += FormatJsonPoint3(value.pointValue); break;
-    case ParamKind::None: line += u"null"; break;
+    case ParamKind::Color:
+      line += FormatJsonColor(value.colorValue);
+      break;
+    case ParamKind::Point3:
+      line += FormatJsonPoint3(value.pointValue);
+      break;
+    case ParamKind::None:
+      line += u"null";
+      break;
   }
   return line;
 }

@@ -9,7 +9,15 @@
 
 namespace larkspur {
 
-enum class ParamKind : int32_t { None = 0, Float = 1, Int = 2, Bool = 3, String = 4, Color = 5, Point3 = 6 };
+enum class ParamKind : int32_t {
+  None = 0,
+  Float = 1,
+  Int = 2,
+  Bool = 3,
+  String = 4,
+  Color = 5,
+  Point3 = 6
+};
 
 // One parameter value read by name. Only the slot named by kind is meaningful; the others are zero.
 struct ParamValue {

@@ -3,6 +3,8 @@
 namespace larkspur {
 
 // Displacement modifiers are not read yet.
-Text BuildDisplacementJson(const host::Interface&, const host::Node*) { return u"null"; }
+Text BuildDisplacementJson(const host::Interface&, const host::Node*) {
+  return u"null";
+}
 
 }  // namespace larkspur

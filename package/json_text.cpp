@@ -13,11 +13,21 @@ Text EscapeJsonString(std::u16string_view text) {
   out.reserve(text.size() + 8);
   for (char16_t c : text) {
     switch (c) {
-      case u'\t': out += u"\\t"; break;
-      case u'\n': out += u"\\n"; break;
-      case u'\r': out += u"\\r"; break;
-      case u'"': out += u"\\\""; break;
-      case u'\\': out += u"\\\\"; break;
+      case u'\t':
+        out += u"\\t";
+        break;
+      case u'\n':
+        out += u"\\n";
+        break;
+      case u'\r':
+        out += u"\\r";
+        break;
+      case u'"':
+        out += u"\\\"";
+        break;
+      case u'\\':
+        out += u"\\\\";
+        break;
       default:
         if (c < 0x20) {
           out += u"\\u00";
@@ -39,7 +49,9 @@ Text FormatJsonFloat(float value) {
   return Widen(std::string_view(buffer, result.ptr - buffer));
 }
 
-Text FormatJsonBool(bool value) { return value ? u"true" : u"false"; }
+Text FormatJsonBool(bool value) {
+  return value ? u"true" : u"false";
+}
 
 namespace {
 Text FormatJsonArray(std::initializer_list<float> values) {
@@ -55,9 +67,15 @@ Text FormatJsonArray(std::initializer_list<float> values) {
 }
 }  // namespace
 
-Text FormatJsonColor(const Color& c) { return FormatJsonArray({c.r, c.g, c.b}); }
-Text FormatJsonPoint3(const Point3& p) { return FormatJsonArray({p.x, p.y, p.z}); }
-Text FormatJsonQuat(const Quat& q) { return FormatJsonArray({q.w, q.x, q.y, q.z}); }
+Text FormatJsonColor(const Color& c) {
+  return FormatJsonArray({c.r, c.g, c.b});
+}
+Text FormatJsonPoint3(const Point3& p) {
+  return FormatJsonArray({p.x, p.y, p.z});
+}
+Text FormatJsonQuat(const Quat& q) {
+  return FormatJsonArray({q.w, q.x, q.y, q.z});
+}
 
 Text JoinLines(const std::vector<Text>& lines, std::u16string_view prefix) {
   Text out;

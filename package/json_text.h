@@ -19,9 +19,9 @@ Text EscapeJsonString(std::u16string_view text);
 // printf "%.6g" of the value widened to double; "null" for an infinity or a NaN.
 Text FormatJsonFloat(float value);
 Text FormatJsonBool(bool value);
-Text FormatJsonColor(const Color& c);     // [r,g,b]
-Text FormatJsonPoint3(const Point3& p);   // [x,y,z]
-Text FormatJsonQuat(const Quat& q);       // [w,x,y,z]: the scalar part first
+Text FormatJsonColor(const Color& c);    // [r,g,b]
+Text FormatJsonPoint3(const Point3& p);  // [x,y,z]
+Text FormatJsonQuat(const Quat& q);      // [w,x,y,z]: the scalar part first
 
 // Each line preceded by prefix; lines separated by ",\n"; no trailing separator.
 Text JoinLines(const std::vector<Text>& lines, std::u16string_view prefix);

@@ -9,7 +9,9 @@ namespace pt = host::param_type;
 
 namespace {
 
-ParamType ElementType(ParamType type) { return type >= pt::kTab ? type - pt::kTab : type; }
+ParamType ElementType(ParamType type) {
+  return type >= pt::kTab ? type - pt::kTab : type;
+}
 
 bool IsFloatType(ParamType t) {
   t = ElementType(t);
@@ -23,7 +25,9 @@ bool IsColorType(ParamType t) {
   t = ElementType(t);
   return t == pt::kRgba || t == pt::kFrgba;
 }
-bool IsPointType(ParamType t) { return ElementType(t) == pt::kPoint3; }
+bool IsPointType(ParamType t) {
+  return ElementType(t) == pt::kPoint3;
+}
 bool IsStringType(ParamType t) {
   t = ElementType(t);
   return t == pt::kString || t == pt::kFilename;
@@ -106,7 +110,9 @@ void SimMesh::SetNumVCFaces(int count) {
   colorFaces.assign(static_cast<size_t>(std::max(count, 0)), std::array<uint32_t, 3>{});
 }
 
-void SimMesh::SetVertCol(int index, const Point3& color) { vertexColors.at(index) = color; }
+void SimMesh::SetVertCol(int index, const Point3& color) {
+  vertexColors.at(index) = color;
+}
 
 void SimMesh::SetVCFace(int face, const std::array<uint32_t, 3>& verts) {
   colorFaces.at(face) = verts;
@@ -149,13 +155,15 @@ bool SimAnim::CanConvertToType(ClassId type) const {
 Anim* SimAnim::ConvertToType(TimeValue, ClassId type) {
   if (!CanConvertToType(type)) return nullptr;
   if (classId == host::kTriObjectClassId) return this;
-  SimAnim& tri = owner_.NewAnim(host::super_class::kGeomObject, u"Editable Mesh",
-                                host::kTriObjectClassId);
+  SimAnim& tri =
+      owner_.NewAnim(host::super_class::kGeomObject, u"Editable Mesh", host::kTriObjectClassId);
   tri.mesh = mesh;
   return &tri;
 }
 
-void SimAnim::DeleteMe() { owner_.Release(this); }
+void SimAnim::DeleteMe() {
+  owner_.Release(this);
+}
 
 host::Node* SimNode::GetChildNode(int index) const {
   if (index < 0 || static_cast<size_t>(index) >= children.size()) return nullptr;
@@ -268,8 +276,8 @@ void SimHost::DecomposeMatrix(const Matrix3& m, Point3& position, Quat& rotation
   const Point3& a = m.rows[0];
   const Point3& b = m.rows[1];
   const Point3& c = m.rows[2];
-  const float det = a.x * (b.y * c.z - b.z * c.y) - a.y * (b.x * c.z - b.z * c.x) +
-                    a.z * (b.x * c.y - b.y * c.x);
+  const float det =
+      a.x * (b.y * c.z - b.z * c.y) - a.y * (b.x * c.z - b.z * c.x) + a.z * (b.x * c.y - b.y * c.x);
   if (det < 0) scale = Point3{-scale.x, -scale.y, -scale.z};
   auto unit = [](const Point3& v, float s) {
     return s == 0.0f ? Point3{} : Point3{v.x / s, v.y / s, v.z / s};

@@ -41,8 +41,8 @@ struct SimValue {
 
 struct SimParamDef {
   host::ParamDef def;
-  bool hasValue = false;            // a definition the host reads as nothing may have no value
-  std::vector<SimValue> values;     // one element for scalars; the table for _TAB types
+  bool hasValue = false;         // a definition the host reads as nothing may have no value
+  std::vector<SimValue> values;  // one element for scalars; the table for _TAB types
 };
 
 class SimParamBlock : public host::ParamBlock {

@@ -7,7 +7,9 @@
 
 namespace larkspur::sim {
 
-bool RunScript(SimHost&, const Text&, host::ScriptResult*) { return false; }
+bool RunScript(SimHost&, const Text&, host::ScriptResult*) {
+  return false;
+}
 
 bool WriteFbxStandIn(SimHost& host, const Text& path) {
   switch (host.fbxExport) {

@@ -1,0 +1,135 @@
+#include "nodetree/param_lookup.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/sim_builders.h"
+
+namespace larkspur {
+namespace {
+
+using namespace larkspur::testing;
+namespace pt = host::param_type;
+
+class ParamLookupTest : public ::testing::Test {
+ protected:
+  SimHost host;
+  SimAnim& mtl = host.NewAnim(host::super_class::kMaterial, u"CoronaPhysicalMtl");
+  SimAnim& map = host.NewAnim(host::super_class::kTexmap, u"CoronaBitmap");
+};
+
+TEST_F(ParamLookupTest, ScalarReadsByKindOfType) {
+  SimParamBlock& b = AddBlock(mtl);
+  AddParam(b, u"diffuseColor", pt::kRgba, Rgb(1, 0.5f, 0));
+  AddParam(b, u"flag", pt::kBool, Number(2));
+  AddParam(b, u"index", pt::kIndex, Number(-3));
+  AddParam(b, u"angle", pt::kAngle, Number(1.5));
+  AddParam(b, u"percent", pt::kPcntFrac, Number(0.5));
+  AddParam(b, u"world", pt::kWorld, Number(12.25));
+  AddParam(b, u"file", pt::kFilename, String(std::nullopt));
+  AddParam(b, u"label", pt::kString, String(u"C:\\maps\\a.png"));
+  AddParam(b, u"offset", pt::kPoint3, Xyz(0, 0, 1));
+  AddParam(b, u"frgba", pt::kFrgba, Rgb(0.25f, 0, 1));
+  AddParam(b, u"bitmap", pt::kTexmap, Ref(&map));
+
+  struct Case {
+    const char16_t* name;
+    const char16_t* line;  // nullptr: nothing is written
+  };
+  const Case cases[] = {
+      {u"DIFFUSECOLOR", u"\"k\":[1,0.5,0]"},
+      {u"diffuse", nullptr},
+      {u"flag", u"\"k\":true"},
+      {u"index", u"\"k\":-3"},
+      {u"angle", u"\"k\":1.5"},
+      {u"percent", u"\"k\":0.5"},
+      {u"world", u"\"k\":12.25"},
+      {u"file", u"\"k\":\"\""},
+      {u"label", u"\"k\":\"C:\\\\maps\\\\a.png\""},
+      {u"offset", u"\"k\":[0,0,1]"},
+      {u"frgba", u"\"k\":[0.25,0,1]"},
+      {u"bitmap", nullptr},
+      {u"missing", nullptr},
+  };
+  for (const Case& c : cases) {
+    std::vector<Text> lines;
+    AddParamLine(lines, host, &mtl, c.name, u"k");
+    if (c.line) {
+      ASSERT_EQ(lines.size(), 1u) << ToUtf8(c.name);
+      EXPECT_EQ(lines[0], c.line) << ToUtf8(c.name);
+    } else {
+      EXPECT_TRUE(lines.empty()) << ToUtf8(c.name);
+    }
+  }
+  EXPECT_EQ(FindParamValue(host, &mtl, u"file").kind, ParamKind::String);
+  EXPECT_EQ(FindParamRef(host, &mtl, u"bitmap"), &map);
+  EXPECT_EQ(FindParamRef(host, &mtl, u"diffuseColor"), nullptr);
+}
+
+TEST_F(ParamLookupTest, SearchGoesOnPastUnsupportedTypesAndEmptyBlocks) {
+  mtl.blocks.push_back(nullptr);
+  SimParamBlock& noDesc = AddBlock(mtl);
+  noDesc.hasDesc = false;
+  AddParam(noDesc, u"amount", pt::kFloat, Number(9));
+  SimParamBlock& first = AddBlock(mtl);
+  AddParam(first, std::nullopt, pt::kFloat, {Number(7)});
+  AddParam(first, u"amount", 17, Number(0));
+  AddParam(first, u"map", pt::kFloat, Number(1));
+  SimParamBlock& second = AddBlock(mtl);
+  AddParam(second, u"Amount", pt::kFloat, Number(2.5));
+  AddParam(second, u"map", pt::kTexmap, Ref(nullptr));
+  AddParam(second, u"map", pt::kTexmap, Ref(&map));
+
+  const ParamValue amount = FindParamValue(host, &mtl, u"amount");
+  EXPECT_EQ(amount.kind, ParamKind::Float);
+  EXPECT_EQ(amount.floatValue, 2.5f);
+  // A reference parameter holding nothing still ends the search.
+  EXPECT_EQ(FindParamRef(host, &mtl, u"map"), nullptr);
+  EXPECT_EQ(FindParamValue(host, nullptr, u"amount").kind, ParamKind::None);
+  EXPECT_EQ(FindParamTabCount(nullptr, u"amount"), -1);
+}
+
+TEST_F(ParamLookupTest, TablesAreDecidedByTheFirstDefinitionOfTheName) {
+  SimParamBlock& b = AddBlock(mtl);
+  AddParam(b, u"blendAmounts", pt::kTab + pt::kFloat, {Number(0.25), Number(0.5), Number(1)});
+  AddParam(b, u"submap_on", pt::kTab + pt::kBool, {Number(1), Number(0)});
+  AddParam(b, u"fractions", pt::kTab + pt::kPcntFrac, {Number(0.5)});
+  AddParam(b, u"colors", pt::kTab + pt::kRgba, {Rgb(1, 0, 0)});
+  AddParam(b, u"names", pt::kTab + pt::kString, {String(std::nullopt)});
+  SimParamBlock& later = AddBlock(mtl);
+  AddParam(later, u"fractions", pt::kTab + pt::kFloat, {Number(3)});
+
+  EXPECT_EQ(FindParamTabCount(&mtl, u"blendamounts"), 3);
+  EXPECT_EQ(FindParamTabCount(&mtl, u"fractions"), -1);
+  EXPECT_EQ(FindParamTabValue(host, &mtl, u"fractions", 0).kind, ParamKind::None);
+
+  const ParamValue last = FindParamTabValue(host, &mtl, u"blendAmounts", 2);
+  EXPECT_EQ(last.kind, ParamKind::Float);
+  EXPECT_EQ(last.floatValue, 1.0f);
+  // The host refuses a read beyond the end: the zero value, with the kind still set.
+  const ParamValue beyond = FindParamTabValue(host, &mtl, u"blendAmounts", 5);
+  EXPECT_EQ(beyond.kind, ParamKind::Float);
+  EXPECT_EQ(beyond.floatValue, 0.0f);
+
+  EXPECT_TRUE(FindParamTabValue(host, &mtl, u"submap_on", 0).boolValue);
+  const ParamValue off = FindParamTabValue(host, &mtl, u"submap_on", 1);
+  EXPECT_EQ(off.kind, ParamKind::Bool);
+  EXPECT_FALSE(off.boolValue);
+  EXPECT_EQ(FindParamTabValue(host, &mtl, u"colors", 0).colorValue.r, 1.0f);
+  EXPECT_EQ(FindParamTabValue(host, &mtl, u"names", 0).kind, ParamKind::String);
+  // A scalar read of a table parameter finds nothing.
+  EXPECT_EQ(FindParamValue(host, &mtl, u"blendAmounts").kind, ParamKind::None);
+}
+
+TEST_F(ParamLookupTest, PercentLinesOnlyForFloats) {
+  SimParamBlock& b = AddBlock(mtl);
+  AddParam(b, u"mapamountReflect", pt::kFloat, Number(0.5));
+  AddParam(b, u"mapamountBump", pt::kInt, Number(2));
+  std::vector<Text> lines;
+  AddPercentLine(lines, host, &mtl, u"mapamountReflect", u"amt_reflect");
+  AddPercentLine(lines, host, &mtl, u"mapamountBump", u"amt_bump");
+  AddPercentLine(lines, host, &mtl, u"missing", u"amt_missing");
+  EXPECT_EQ(lines, std::vector<Text>{u"\"amt_reflect\":50"});
+}
+
+}  // namespace
+}  // namespace larkspur
