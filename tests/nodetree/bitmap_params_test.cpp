@@ -9,15 +9,15 @@ namespace larkspur {
 namespace {
 
 namespace pt = host::param_type;
-using test::AddBool;
-using test::AddFloat;
-using test::AddInt;
-using test::AddParam;
-using test::AddPoint;
-using test::AddString;
-using test::NewMap;
-using test::SimAnim;
-using test::SimHost;
+using testing::AddBool;
+using testing::AddFloat;
+using testing::AddInt;
+using testing::AddParam;
+using testing::AddPoint;
+using testing::AddString;
+using testing::NewMap;
+using testing::SimAnim;
+using testing::SimHost;
 
 // An angle whose degrees the two factors print differently.
 constexpr float kAngle = 0.000103f;
@@ -48,13 +48,13 @@ TEST(BitmapParamsTest, FileLinesOfEachKindOfFilename) {
        [](SimAnim& m) { AddString(m, u"filename", u"C:\\maps\\oak.png"); },
        {u"\"filepath\":\"oak.png\"", u"\"filepath_abs\":\"C:\\\\maps\\\\oak.png\""}},
       {"file name",
-       [](SimAnim& m) { AddParam(m, u"fileName", pt::kFilename, {test::StringValue(u"oak.png")}); },
+       [](SimAnim& m) { AddParam(m, u"fileName", pt::kFilename, {testing::String(u"oak.png")}); },
        {u"\"filepath\":\"oak.png\"", u"\"filepath_abs\":\"oak.png\""}},
       {"folder",
        [](SimAnim& m) { AddString(m, u"filename", u"C:\\maps\\"); },
        {u"\"filepath\":\"\"", u"\"filepath_abs\":\"C:\\\\maps\\\\\""}},
       {"null string",
-       [](SimAnim& m) { AddParam(m, u"filename", pt::kFilename, {sim::SimValue{}}); },
+       [](SimAnim& m) { AddParam(m, u"filename", pt::kFilename, {testing::String(std::nullopt)}); },
        {u"\"filepath\":\"\""}},
       {"not a string", [](SimAnim& m) { AddInt(m, u"filename", 3); }, {u"\"filepath\":\"\""}},
       {"missing", [](SimAnim&) {}, {u"\"filepath\":\"\""}},
@@ -90,15 +90,15 @@ TEST(BitmapParamsTest, CoronaBitmapWritesEveryRow) {
   AddFloat(map, u"clippingV", 0.25);
   AddFloat(map, u"clippingWidth", 0.5);
   AddFloat(map, u"clippingHeight", 0.75);
-  test::ExpectGolden("golden/corona_bitmap_rows.txt",
-                     JoinLines(ExportCoronaBitmapParams(host, map), u""));
+  testing::ExpectGolden("golden/corona_bitmap_rows.txt",
+                        JoinLines(ExportCoronaBitmapParams(host, map), u""));
 }
 
 TEST(BitmapParamsTest, CoronaBitmapPlacementNeedsItsKinds) {
   SimHost host;
   SimAnim& map = NewMap(host, u"CoronaBitmap", u"Oak");
   AddFloat(map, u"uvwScale", 2);
-  AddParam(map, u"uvwOffset", pt::kRgba, {test::RgbValue(1, 2, 3)});
+  AddParam(map, u"uvwOffset", pt::kRgba, {testing::Rgb(1, 2, 3)});
   AddInt(map, u"wAngle", 1);
   EXPECT_EQ(ExportCoronaBitmapParams(host, map), std::vector<Text>{u"\"filepath\":\"\""});
 

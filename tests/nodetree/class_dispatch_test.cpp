@@ -86,12 +86,12 @@ TEST(ClassDispatchTest, ClassNameSelectsExporter) {
 
 TEST(ClassDispatchTest, ExportNodeParamsRunsTheSelectedExporter) {
   sim::SimHost host;
-  test::SimAnim& switcher = test::NewMaterial(host, u"CoronaRaySwitchMtl", u"S");
+  testing::SimAnim& switcher = testing::NewMaterial(host, u"CoronaRaySwitchMtl", u"S");
   EXPECT_EQ(ExportNodeParams(host, switcher), ExportRaySwitchMaterialParams(host, switcher));
   EXPECT_EQ(ExportNodeParams(host, switcher).size(), 4u);
 
-  test::SimAnim& unknown = test::NewMaterial(host, u"Checker", u"C");
-  test::AddFloat(unknown, u"mixAmount", 0.5);
+  testing::SimAnim& unknown = testing::NewMaterial(host, u"Checker", u"C");
+  testing::AddFloat(unknown, u"mixAmount", 0.5);
   EXPECT_TRUE(ExportNodeParams(host, unknown).empty());
 }
 

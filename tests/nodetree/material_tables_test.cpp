@@ -9,14 +9,14 @@ namespace larkspur {
 namespace {
 
 namespace pt = host::param_type;
-using test::AddBool;
-using test::AddColor;
-using test::AddFloat;
-using test::AddInt;
-using test::AddString;
-using test::NewMaterial;
-using test::SimAnim;
-using test::SimHost;
+using testing::AddBool;
+using testing::AddColor;
+using testing::AddFloat;
+using testing::AddInt;
+using testing::AddString;
+using testing::NewMaterial;
+using testing::SimAnim;
+using testing::SimHost;
 
 std::vector<Text> RunRow(SimHost& host, const SimAnim& object, RowOperation write) {
   std::vector<Text> lines;
@@ -182,7 +182,7 @@ TEST(MaterialTablesTest, CoronaMaterialWritesEveryRow) {
   AddEveryCoronaParameter(material);
   const std::vector<Text> lines = ExportCoronaMaterialParams(host, material);
   EXPECT_EQ(lines.size(), 97u);
-  test::ExpectGolden("golden/corona_material_rows.txt", JoinLines(lines, u""));
+  testing::ExpectGolden("golden/corona_material_rows.txt", JoinLines(lines, u""));
 }
 
 TEST(MaterialTablesTest, CoronaMaterialOfNoParameters) {
@@ -251,7 +251,7 @@ TEST(MaterialTablesTest, SkinMaterialWritesEveryRow) {
   AddBool(skin, u"displaceWaterLevelOn", true);
   const std::vector<Text> lines = ExportSkinMaterialParams(host, skin);
   EXPECT_EQ(lines.size(), 29u);
-  test::ExpectGolden("golden/skin_material_rows.txt", JoinLines(lines, u""));
+  testing::ExpectGolden("golden/skin_material_rows.txt", JoinLines(lines, u""));
 }
 
 }  // namespace

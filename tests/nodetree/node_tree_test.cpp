@@ -7,19 +7,19 @@
 namespace larkspur {
 namespace {
 
-using test::AddBoolTable;
-using test::AddFloatTable;
-using test::AddSlot;
-using test::NewMap;
-using test::NewMaterial;
-using test::SimAnim;
-using test::SimHost;
+using testing::AddBoolTable;
+using testing::AddFloatTable;
+using testing::AddSlot;
+using testing::NewMap;
+using testing::NewMaterial;
+using testing::SimAnim;
+using testing::SimHost;
 
 // Builds a fresh tree and returns it with ids counted from the first id it drew.
 Text BuildFresh(SimHost& host, host::Anim* object, int depth = 2) {
   ResetNodeRegistry();
   const int32_t base = LastNodeId();
-  return test::RenumberNodeIds(BuildNodeTree(host, object, depth), base);
+  return testing::RenumberNodeIds(BuildNodeTree(host, object, depth), base);
 }
 
 TEST(NodeTreeTest, NullObjectIsNull) {
@@ -61,7 +61,7 @@ TEST(NodeTreeTest, RegistryHoldsUntilReset) {
   const Text again = BuildNodeTree(host, &map, 0);
   EXPECT_EQ(LastNodeId(), firstId + 1);
   EXPECT_NE(first, again);
-  EXPECT_EQ(test::RenumberNodeIds(first, firstId - 1), test::RenumberNodeIds(again, firstId));
+  EXPECT_EQ(testing::RenumberNodeIds(first, firstId - 1), testing::RenumberNodeIds(again, firstId));
 }
 
 TEST(NodeTreeTest, IdsContinueAcrossTreesInPreOrder) {

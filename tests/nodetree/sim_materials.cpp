@@ -8,7 +8,7 @@
 
 #include "host/text.h"
 
-namespace larkspur::test {
+namespace larkspur::testing {
 namespace pt = host::param_type;
 
 SimAnim& NewMaterial(SimHost& host, Text className, Text name) {
@@ -23,42 +23,10 @@ SimAnim& NewMap(SimHost& host, Text className, Text name) {
   return map;
 }
 
-SimValue Number(double value) {
-  SimValue v;
-  v.number = value;
-  return v;
-}
-
-SimValue RgbValue(float r, float g, float b) {
-  SimValue v;
-  v.color = host::Color{r, g, b};
-  return v;
-}
-
-SimValue PointValue(float x, float y, float z) {
-  SimValue v;
-  v.point = host::Point3{x, y, z};
-  return v;
-}
-
-SimValue StringValue(Text text) {
-  SimValue v;
-  v.text = std::move(text);
-  return v;
-}
-
 void AddParam(SimAnim& anim, Text name, host::ParamType type, std::vector<SimValue> values) {
-  if (anim.blocks.empty() || !anim.blocks.back()) {
-    anim.blocks.push_back(std::make_unique<sim::SimParamBlock>());
-  }
-  sim::SimParamBlock& block = *anim.blocks.back();
-  sim::SimParamDef def;
-  def.def.internalName = std::move(name);
-  def.def.type = type;
-  def.def.id = static_cast<host::ParamId>(block.defs.size());
-  def.hasValue = true;
-  def.values = std::move(values);
-  block.defs.push_back(std::move(def));
+  SimParamBlock& block =
+      anim.blocks.empty() || !anim.blocks.back() ? AddBlock(anim) : *anim.blocks.back();
+  testing::AddParam(block, std::optional<Text>(std::move(name)), type, std::move(values));
 }
 
 void AddFloat(SimAnim& anim, Text name, double value) {
@@ -74,15 +42,15 @@ void AddBool(SimAnim& anim, Text name, bool value) {
 }
 
 void AddColor(SimAnim& anim, Text name, float r, float g, float b) {
-  AddParam(anim, std::move(name), pt::kRgba, {RgbValue(r, g, b)});
+  AddParam(anim, std::move(name), pt::kRgba, {Rgb(r, g, b)});
 }
 
 void AddPoint(SimAnim& anim, Text name, float x, float y, float z) {
-  AddParam(anim, std::move(name), pt::kPoint3, {PointValue(x, y, z)});
+  AddParam(anim, std::move(name), pt::kPoint3, {Xyz(x, y, z)});
 }
 
 void AddString(SimAnim& anim, Text name, Text value) {
-  AddParam(anim, std::move(name), pt::kString, {StringValue(std::move(value))});
+  AddParam(anim, std::move(name), pt::kString, {String(std::move(value))});
 }
 
 void AddBoolTable(SimAnim& anim, Text name, const std::vector<bool>& values) {
@@ -144,4 +112,4 @@ void ExpectGolden(const std::string& path, const Text& text) {
   EXPECT_EQ(expected.str(), actual) << "differs from golden file " << path;
 }
 
-}  // namespace larkspur::test
+}  // namespace larkspur::testing

@@ -7,21 +7,12 @@
 
 #include "host/sim/sim_scene.h"
 #include "host/text.h"
+#include "tests/support/sim_builders.h"
 
-namespace larkspur::test {
-
-using sim::SimAnim;
-using sim::SimHost;
-using sim::SimValue;
+namespace larkspur::testing {
 
 SimAnim& NewMaterial(SimHost& host, Text className, Text name);
 SimAnim& NewMap(SimHost& host, Text className, Text name);
-
-// Values of parameters, one per scalar or per table element.
-SimValue Number(double value);
-SimValue RgbValue(float r, float g, float b);
-SimValue PointValue(float x, float y, float z);
-SimValue StringValue(Text text);
 
 // Adds a definition at the end of the anim's last parameter block (made when there is none).
 void AddParam(SimAnim& anim, Text name, host::ParamType type, std::vector<SimValue> values);
@@ -44,4 +35,4 @@ Text RenumberNodeIds(const Text& json, int32_t base);
 // environment variable LARKSPUR_UPDATE_GOLDEN set the file is written instead.
 void ExpectGolden(const std::string& path, const Text& text);
 
-}  // namespace larkspur::test
+}  // namespace larkspur::testing

@@ -2,30 +2,35 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
 #include "nodetree/node_tree.h"
+#include "package/scene_package.h"
 #include "tests/nodetree/sim_materials.h"
 
 namespace larkspur {
 namespace {
 
-using test::AddBool;
-using test::AddBoolTable;
-using test::AddColor;
-using test::AddFloat;
-using test::AddFloatTable;
-using test::AddInt;
-using test::AddPoint;
-using test::AddSlot;
-using test::AddString;
-using test::NewMap;
-using test::NewMaterial;
-using test::SimAnim;
-using test::SimHost;
+using testing::AddBool;
+using testing::AddBoolTable;
+using testing::AddColor;
+using testing::AddFloat;
+using testing::AddFloatTable;
+using testing::AddInt;
+using testing::AddPoint;
+using testing::AddSlot;
+using testing::AddString;
+using testing::NewMap;
+using testing::NewMaterial;
+using testing::SimAnim;
+using testing::SimHost;
 
 // The entry with node ids counted from the first id it drew.
 Text BuildEntry(SimHost& host, host::Anim* material) {
   const int32_t base = LastNodeId();
-  return test::RenumberNodeIds(buildMaterialJson(host, material), base);
+  return testing::RenumberNodeIds(buildMaterialJson(host, material), base);
 }
 
 SimAnim& NewMultiMaterial(SimHost& host, Text name) {
@@ -159,6 +164,45 @@ TEST(MaterialEntryTest, TreeErrorsPassToTheCaller) {
   EXPECT_THROW(buildMaterialJson(host, &loop), NodeTreeError);
 }
 
+// A graph the host would never produce costs its object the material, not the export.
+TEST(MaterialEntryTest, BrokenGraphsEndInTheObjectsErrors) {
+  SimHost host;
+  SimAnim& cycle = NewMaterial(host, u"CoronaLayeredMtl", u"Cycle");
+  cycle.handle = 0;
+  cycle.subMtls = {&cycle};
+  SimAnim& deep = NewMaterial(host, u"CoronaMtl", u"Deep");
+  SimAnim* last = &deep;
+  for (int i = 0; i < 5000; ++i) {
+    SimAnim& map = NewMap(host, u"Noise", u"");
+    AddSlot(*last, u"in", &map);
+    last = &map;
+  }
+  for (SimAnim* material : {&cycle, &deep, &NewMaterial(host, u"CoronaMtl", u"Fine")}) {
+    testing::SimNode& node = testing::AddNode(host.Root(), material->name);
+    node.object = &testing::AddBoxObject(host);
+    node.material = material;
+  }
+  const std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / "larkspur_material_entry_broken";
+  std::filesystem::create_directories(dir);
+  const PackageResult result = BuildScenePackage(host, (dir / "1.json").u16string());
+  std::ifstream file(dir / "1.json", std::ios::binary);
+  std::stringstream package;
+  package << file.rdbuf();
+  file.close();
+  std::filesystem::remove_all(dir);
+
+  ASSERT_TRUE(result.ok);
+  EXPECT_EQ(result.objectCount, 3);
+  const std::string broken =
+      "    \"errors\": [\"buildMaterialJson exception\"],\n    \"material\": null\n";
+  const std::string text = package.str();
+  const size_t first = text.find(broken);
+  ASSERT_NE(first, std::string::npos);
+  EXPECT_NE(text.find(broken, first + 1), std::string::npos);
+  EXPECT_NE(text.find("\"name\": \"Fine\",\n      \"node_tree\":"), std::string::npos);
+}
+
 // A multi-material holding one material of every class this exporter knows the parameters of,
 // with a map shared inside one tree and across trees, repeated and empty slot names, layers,
 // a ray switch, a nested multi-material and a multi-texture with switches.
@@ -225,8 +269,8 @@ SimAnim& EveryClassScene(SimHost& host) {
 
 TEST(MaterialEntryTest, EveryClassGolden) {
   SimHost host;
-  test::ExpectGolden("material_entry_golden/every_class.json",
-                     BuildEntry(host, &EveryClassScene(host)));
+  testing::ExpectGolden("material_entry_golden/every_class.json",
+                        BuildEntry(host, &EveryClassScene(host)));
 }
 
 }  // namespace
