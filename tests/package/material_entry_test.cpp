@@ -77,43 +77,6 @@ TEST(MaterialEntryTest, PlainMaterial) {
             u"    }");
 }
 
-TEST(MaterialEntryTest, MultiMaterialSlots) {
-  SimHost host;
-  SimAnim& multi = NewMultiMaterial(host, u"Walls");
-  SimAnim& paint = NewMaterial(host, u"CoronaLightMtl", u"Paint");
-  multi.subMtls = {&paint, nullptr, &paint};
-  EXPECT_EQ(BuildEntry(host, &multi),
-            u"{\n"
-            u"      \"type\": \"Multimaterial\",\n"
-            u"      \"name\": \"Walls\",\n"
-            u"      \"sub_materials\": [\n"
-            u"      {\n"
-            u"        \"material_id\": 1,\n"
-            u"        \"material_name\": \"Paint\",\n"
-            u"        \"node_tree\":       {\n"
-            u"        \"node_id\": 1,\n"
-            u"        \"type\": \"CoronaLightMtl\",\n"
-            u"        \"name\": \"Paint\"\n"
-            u"      }\n"
-            u"      },\n"
-            u"      {\n"
-            u"        \"material_id\": 2,\n"
-            u"        \"material_name\": \"\",\n"
-            u"        \"node_tree\": null\n"
-            u"      },\n"
-            u"      {\n"
-            u"        \"material_id\": 3,\n"
-            u"        \"material_name\": \"Paint\",\n"
-            u"        \"node_tree\":       {\n"
-            u"        \"node_id\": 2,\n"
-            u"        \"type\": \"CoronaLightMtl\",\n"
-            u"        \"name\": \"Paint\"\n"
-            u"      }\n"
-            u"      }\n"
-            u"      ]\n"
-            u"    }");
-}
-
 TEST(MaterialEntryTest, MultiMaterialWithoutSlots) {
   SimHost host;
   EXPECT_EQ(buildMaterialJson(host, &NewMultiMaterial(host, u"None")),
