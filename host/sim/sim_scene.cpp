@@ -1,40 +1,71 @@
 #include "host/sim/sim_scene.h"
 
+#include <algorithm>
 #include <cmath>
+#include <unordered_set>
 
 #include "host/sim/sim_scripts.h"
 
 namespace larkspur::sim {
 namespace pt = host::param_type;
 
+ParamType ElementType(ParamType type) {
+  return IsTableType(type) ? type - pt::kTab : type;
+}
+
+bool IsTableType(ParamType type) {
+  return type >= pt::kTab;
+}
+
+SimValueKind ValueKindOf(ParamType type) {
+  switch (ElementType(type)) {
+    case pt::kFloat:
+    case pt::kAngle:
+    case pt::kPcntFrac:
+    case pt::kWorld:
+      return SimValueKind::kFloat;
+    case pt::kInt:
+    case pt::kIndex:
+      return SimValueKind::kInt;
+    case pt::kBool:
+      return SimValueKind::kBool;
+    case pt::kRgba:
+    case pt::kFrgba:
+      return SimValueKind::kColor;
+    case pt::kPoint3:
+      return SimValueKind::kPoint;
+    case pt::kString:
+    case pt::kFilename:
+      return SimValueKind::kText;
+    case pt::kMtl:
+    case pt::kTexmap:
+    case pt::kRefTarg:
+      return SimValueKind::kRef;
+    default:
+      return SimValueKind::kNone;
+  }
+}
+
 namespace {
 
-ParamType ElementType(ParamType type) {
-  return type >= pt::kTab ? type - pt::kTab : type;
-}
-
 bool IsFloatType(ParamType t) {
-  t = ElementType(t);
-  return t == pt::kFloat || t == pt::kAngle || t == pt::kPcntFrac || t == pt::kWorld;
+  return ValueKindOf(t) == SimValueKind::kFloat;
 }
 bool IsIntType(ParamType t) {
-  t = ElementType(t);
-  return t == pt::kInt || t == pt::kBool || t == pt::kIndex;
+  const SimValueKind kind = ValueKindOf(t);
+  return kind == SimValueKind::kInt || kind == SimValueKind::kBool;
 }
 bool IsColorType(ParamType t) {
-  t = ElementType(t);
-  return t == pt::kRgba || t == pt::kFrgba;
+  return ValueKindOf(t) == SimValueKind::kColor;
 }
 bool IsPointType(ParamType t) {
-  return ElementType(t) == pt::kPoint3;
+  return ValueKindOf(t) == SimValueKind::kPoint;
 }
 bool IsStringType(ParamType t) {
-  t = ElementType(t);
-  return t == pt::kString || t == pt::kFilename;
+  return ValueKindOf(t) == SimValueKind::kText;
 }
 bool IsRefType(ParamType t) {
-  t = ElementType(t);
-  return t == pt::kMtl || t == pt::kTexmap || t == pt::kRefTarg;
+  return ValueKindOf(t) == SimValueKind::kRef;
 }
 
 }  // namespace
@@ -43,7 +74,7 @@ const SimValue* SimParamBlock::Element(ParamId id, int tabIndex, bool (*accepts)
   for (const SimParamDef& def : defs) {
     if (def.def.id != id) continue;
     if (!accepts(def.def.type) || !def.hasValue) return nullptr;
-    const bool table = def.def.type >= pt::kTab;
+    const bool table = IsTableType(def.def.type);
     if (tabIndex < 0 || (!table && tabIndex != 0)) return nullptr;
     if (static_cast<size_t>(tabIndex) >= def.values.size()) return nullptr;
     return &def.values[tabIndex];
@@ -90,7 +121,8 @@ bool SimParamBlock::GetValue(ParamId id, TimeValue, Anim*& value, int tabIndex) 
 
 int SimParamBlock::Count(ParamId id) const {
   for (const SimParamDef& def : defs) {
-    if (def.def.id == id) return def.def.type >= pt::kTab ? static_cast<int>(def.values.size()) : 0;
+    if (def.def.id == id)
+      return IsTableType(def.def.type) ? static_cast<int>(def.values.size()) : 0;
   }
   return 0;
 }
@@ -155,8 +187,8 @@ bool SimAnim::CanConvertToType(ClassId type) const {
 Anim* SimAnim::ConvertToType(TimeValue, ClassId type) {
   if (!CanConvertToType(type)) return nullptr;
   if (classId == host::kTriObjectClassId) return this;
-  SimAnim& tri =
-      owner_.NewAnim(host::super_class::kGeomObject, u"Editable Mesh", host::kTriObjectClassId);
+  SimAnim& tri = owner_.NewAnim(host::super_class::kGeomObject, u"Editable Mesh",
+                                host::kTriObjectClassId, id + "_mesh");
   tri.mesh = mesh;
   return &tri;
 }
@@ -174,12 +206,12 @@ Anim* SimNode::EvalWorldState(TimeValue) const {
   // The base object at the bottom of the chain, unless a derived object names what it evaluates
   // to (the first such one from the top wins). A cycle of derived objects evaluates to nothing.
   Anim* current = object;
-  size_t steps = 0;
+  std::unordered_set<const Anim*> seen;
   while (current && current->SuperClassID() == host::super_class::kDerivedObject) {
+    if (!seen.insert(current).second) return nullptr;
     auto* derived = static_cast<SimAnim*>(current);
     if (derived->evaluatesTo) return derived->evaluatesTo;
     current = derived->objRef;
-    if (++steps > 1'000'000) return nullptr;
   }
   return current;
 }
@@ -188,21 +220,40 @@ SimHost::SimHost() : root_(std::make_unique<SimNode>()) {}
 
 SimHost::~SimHost() = default;
 
-SimAnim& SimHost::NewAnim(SClassId superClass, Text className, ClassId classId) {
+SimAnim& SimHost::NewAnim(SClassId superClass, Text className, ClassId classId,
+                          const std::string& idHint) {
   auto anim = std::make_unique<SimAnim>(*this);
+  anim->id = FreshId(idHint);
   anim->superClass = superClass;
   anim->className = std::move(className);
   anim->classId = classId;
   anim->handle = nextHandle_++;
   SimAnim& ref = *anim;
   animIndex_[&ref] = anims_.size();
+  animsById_[ref.id] = &ref;
   anims_.push_back(std::move(anim));
   return ref;
+}
+
+std::string SimHost::FreshId(const std::string& hint) {
+  const std::string base = hint.empty() ? "anim" : hint;
+  if (!animsById_.count(base)) return base;
+  int& suffix = nextIdSuffix_.try_emplace(base, 2).first->second;
+  std::string id;
+  do {
+    id = base + "_" + std::to_string(suffix++);
+  } while (animsById_.count(id));
+  return id;
+}
+
+void SimHost::ReserveHandlesThrough(AnimHandle handle) {
+  nextHandle_ = std::max(nextHandle_, handle + 1);
 }
 
 void SimHost::Release(Anim* anim) {
   auto it = animIndex_.find(anim);
   if (it == animIndex_.end()) return;
+  animsById_.erase(anims_[it->second]->id);
   anims_[it->second].reset();
   animIndex_.erase(it);
 }
@@ -217,10 +268,13 @@ std::vector<SimAnim*> SimHost::Anims() const {
 }
 
 SimAnim* SimHost::FindAnim(const std::string& id) const {
-  for (const auto& a : anims_) {
-    if (a && a->id == id) return a.get();
-  }
-  return nullptr;
+  auto it = animsById_.find(id);
+  return it == animsById_.end() ? nullptr : it->second;
+}
+
+SimAnim* SimHost::Owned(const Anim* anim) const {
+  auto it = animIndex_.find(anim);
+  return it == animIndex_.end() ? nullptr : anims_[it->second].get();
 }
 
 Text SimHost::GetDir(int which) const {
@@ -251,6 +305,33 @@ bool SimHost::ExportToFile(const Text& path, bool, uint32_t) {
 bool SimHost::ExecuteMAXScriptScript(const Text& script, bool, host::ScriptResult* result) {
   scripts.push_back(script);
   return RunScript(*this, script, result);
+}
+
+namespace {
+
+template <typename NodeT>
+std::vector<NodeT*> PreOrder(NodeT& root) {
+  std::vector<NodeT*> out;
+  std::vector<NodeT*> pending{&root};
+  while (!pending.empty()) {
+    NodeT* node = pending.back();
+    pending.pop_back();
+    if (node != &root) out.push_back(node);
+    for (auto it = node->children.rbegin(); it != node->children.rend(); ++it) {
+      pending.push_back(it->get());
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+std::vector<SimNode*> PreOrderNodes(SimNode& root) {
+  return PreOrder(root);
+}
+
+std::vector<const SimNode*> PreOrderNodes(const SimNode& root) {
+  return PreOrder(root);
 }
 
 Matrix3 ComposeMatrix(const Point3& p, const Quat& q, const Point3& s) {

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -26,6 +27,13 @@ using host::TimeValue;
 
 class SimHost;
 
+// The slot of SimValue that a parameter type stores, by its element type; kNone for a type the
+// host reads as nothing.
+enum class SimValueKind { kNone, kFloat, kInt, kBool, kColor, kPoint, kText, kRef };
+SimValueKind ValueKindOf(ParamType type);
+bool IsTableType(ParamType type);  // a table type is its element type + param_type::kTab
+ParamType ElementType(ParamType type);
+
 // One stored value of a parameter (a scalar, or one element of a table). Only the slot that the
 // parameter's type reads is meaningful.
 struct SimValue {
@@ -36,7 +44,6 @@ struct SimValue {
   Point3 point;
   std::optional<Text> text;  // null strings stay empty
   Anim* ref = nullptr;
-  std::string refId;  // the scene file's id of ref, kept for writing the scene back
 };
 
 struct SimParamDef {
@@ -91,8 +98,9 @@ class SimMesh : public host::Mesh {
  public:
   std::vector<Point3> vertices;
   std::vector<SimFace> faces;
+  // Map channel 0: a colour (or none) per colour vertex, and the colour faces indexing them.
   bool hasVertexColors = false;
-  std::vector<std::optional<Point3>> vertexColors;  // map channel 0, one per vertex
+  std::vector<std::optional<Point3>> vertexColors;
   std::vector<std::array<uint32_t, 3>> colorFaces;
   int geomCacheInvalidations = 0;
 
@@ -123,7 +131,7 @@ class SimAnim : public Anim {
  public:
   explicit SimAnim(SimHost& owner) : owner_(owner) {}
 
-  std::string id;  // the scene file's id
+  std::string id;  // the scene file's id; given by SimHost::NewAnim and unique in the scene
   SClassId superClass = 0;
   ClassId classId;
   Text className;
@@ -131,13 +139,10 @@ class SimAnim : public Anim {
   Text name;
   std::vector<std::unique_ptr<SimParamBlock>> blocks;  // a null entry is a block without one
   std::vector<SimSubTexmap> subTexmaps;
-  bool hasSubTexmaps = false;
   std::vector<Anim*> subMtls;
-  bool hasSubMtls = false;
-  std::optional<Text> mapName;
+  std::optional<Text> mapName;  // answered only by a map of the host's bitmap class
   std::optional<SimUvGen> uvGen;
   std::vector<SimGradientStop> gradientStops;
-  bool hasGradientStops = false;
   // Derived objects.
   std::vector<Anim*> modifiers;
   Anim* objRef = nullptr;
@@ -178,8 +183,7 @@ class SimNode : public host::Node {
   Text name;
   Anim* object = nullptr;
   Anim* material = nullptr;
-  Matrix3 transform;
-  bool hasTransform = false;
+  Matrix3 transform;  // the object transform in world space
   SimNode* target = nullptr;
   bool groupHead = false;
   bool selected = false;
@@ -232,13 +236,20 @@ class SimHost : public host::Interface {
   SimNode& Root() { return *root_; }
   const SimNode& Root() const { return *root_; }
 
-  // Makes a new anim owned by the scene, with a fresh non-zero handle.
-  SimAnim& NewAnim(SClassId superClass, Text className, ClassId classId = {});
+  // Makes a new anim owned by the scene, with a fresh non-zero handle and an id that no other
+  // anim has: idHint itself when it is free, otherwise idHint with a number appended ("anim" when
+  // idHint is empty).
+  SimAnim& NewAnim(SClassId superClass, Text className, ClassId classId = {},
+                   const std::string& idHint = {});
+  // Later fresh handles are all greater than handle.
+  void ReserveHandlesThrough(AnimHandle handle);
   // Frees an anim made by ConvertToType that nothing holds.
   void Release(Anim* anim);
   // The anims of the scene in creation order.
   std::vector<SimAnim*> Anims() const;
   SimAnim* FindAnim(const std::string& id) const;
+  // The anim behind a pointer the scene holds; null for an anim that is not this scene's.
+  SimAnim* Owned(const Anim* anim) const;
 
   host::TimeValue GetTime() const override { return time; }
   host::Node* GetRootNode() const override { return root_.get(); }
@@ -256,13 +267,22 @@ class SimHost : public host::Interface {
   Text GetFullFilePath(const Text& path) const override;
 
  private:
+  std::string FreshId(const std::string& hint);
+
   std::unique_ptr<SimNode> root_;
   std::vector<std::unique_ptr<SimAnim>> anims_;
   std::unordered_map<const Anim*, size_t> animIndex_;
+  std::unordered_map<std::string, SimAnim*> animsById_;
+  std::unordered_map<std::string, int> nextIdSuffix_;
   AnimHandle nextHandle_ = 1;
 };
 
-// The matrix of a position, rotation and scale, in the host's row layout.
+// The matrix of a position, rotation and scale, in the host's row layout (a point p maps to
+// p * M: each axis row is the rotated unit axis times its scale, the last row the position).
 Matrix3 ComposeMatrix(const Point3& position, const Quat& rotation, const Point3& scale);
+
+// The nodes below root (root excluded), a node before its children, siblings in index order.
+std::vector<SimNode*> PreOrderNodes(SimNode& root);
+std::vector<const SimNode*> PreOrderNodes(const SimNode& root);
 
 }  // namespace larkspur::sim

@@ -1,17 +1,237 @@
 #include "host/sim/sim_scripts.h"
 
+#include <charconv>
 #include <filesystem>
 #include <fstream>
+#include <optional>
+#include <unordered_set>
 
 #include "host/text.h"
 
 namespace larkspur::sim {
+namespace {
 
-bool RunScript(SimHost&, const Text&, host::ScriptResult*) {
+constexpr std::u16string_view kGroupExplosion =
+    u"max select all\ntry(macros.run \"Group\" \"Explode\")catch()";
+constexpr std::u16string_view kFlattenHead = u"try(\n  select (getNodeByName \"";
+constexpr std::u16string_view kFlattenTail =
+    u"\")\n  resetXForm $\n  collapseStack $\n  convertToPoly $\n)catch()";
+constexpr std::u16string_view kClearSelection = u"clearSelection()";
+constexpr std::u16string_view kProbeCall = u"LK_findGradientRamp \"";
+
+struct Literal {
+  Text value;
+  size_t end = 0;  // the index just after the closing quote
+};
+
+// The string literal whose text starts at begin (just after its opening quote), with the script
+// language's escapes. An unknown escape or a missing closing quote is a syntax error: nullopt.
+std::optional<Literal> ReadStringLiteral(std::u16string_view script, size_t begin) {
+  Literal literal;
+  for (size_t i = begin; i < script.size(); ++i) {
+    const char16_t c = script[i];
+    if (c == u'"') {
+      literal.end = i + 1;
+      return literal;
+    }
+    if (c != u'\\') {
+      literal.value += c;
+      continue;
+    }
+    if (++i == script.size()) return std::nullopt;
+    switch (script[i]) {
+      case u'"':
+        literal.value += u'"';
+        break;
+      case u'\\':
+        literal.value += u'\\';
+        break;
+      case u'n':
+        literal.value += u'\n';
+        break;
+      case u'r':
+        literal.value += u'\r';
+        break;
+      case u't':
+        literal.value += u'\t';
+        break;
+      case u'%':
+        literal.value += u'%';
+        break;
+      default:
+        return std::nullopt;
+    }
+  }
+  return std::nullopt;
+}
+
+void SetSelection(SimHost& host, bool selected) {
+  for (SimNode* node : PreOrderNodes(host.Root())) node->selected = selected;
+}
+
+// Moves the children of every group head into its place, recursively; the heads are handed to
+// removed so that nothing points at them once the walk is done.
+void ExplodeGroups(SimNode& parent, std::vector<std::unique_ptr<SimNode>>& removed) {
+  std::vector<std::unique_ptr<SimNode>> kept;
+  for (std::unique_ptr<SimNode>& child : parent.children) {
+    ExplodeGroups(*child, removed);
+    if (!child->groupHead) {
+      kept.push_back(std::move(child));
+      continue;
+    }
+    for (std::unique_ptr<SimNode>& grandChild : child->children) {
+      kept.push_back(std::move(grandChild));
+    }
+    child->children.clear();
+    removed.push_back(std::move(child));
+  }
+  parent.children = std::move(kept);
+}
+
+void RunGroupExplosion(SimHost& host) {
+  SetSelection(host, true);
+  std::vector<std::unique_ptr<SimNode>> removed;
+  ExplodeGroups(host.Root(), removed);
+  std::unordered_set<const SimNode*> gone;
+  for (const auto& node : removed) gone.insert(node.get());
+  for (SimNode* node : PreOrderNodes(host.Root())) {
+    if (gone.count(node->target)) node->target = nullptr;
+  }
+}
+
+// getNodeByName with its defaults: the first node in scene order whose name matches, ignoring
+// case.
+SimNode* FindNodeByName(SimHost& host, const Text& name) {
+  for (SimNode* node : PreOrderNodes(host.Root())) {
+    if (EqualsIgnoreCase(node->name, name)) return node;
+  }
+  return nullptr;
+}
+
+Point3 RotateAndScale(const Point3& v, const Matrix3& m) {
+  return Point3{v.x * m.rows[0].x + v.y * m.rows[1].x + v.z * m.rows[2].x,
+                v.x * m.rows[0].y + v.y * m.rows[1].y + v.z * m.rows[2].y,
+                v.x * m.rows[0].z + v.y * m.rows[1].z + v.z * m.rows[2].z};
+}
+
+// resetXForm, collapseStack and convertToPoly on one node. An object without a mesh cannot
+// become a poly: the script's catch swallows that and the node stays as it was.
+void FlattenNode(SimHost& host, SimNode& node) {
+  SetSelection(host, false);
+  node.selected = true;
+  SimAnim* evaluated = host.Owned(node.EvalWorldState(host.time));
+  if (!evaluated || evaluated->superClass != host::super_class::kGeomObject || !evaluated->mesh) {
+    return;
+  }
+  SimAnim& poly = host.NewAnim(host::super_class::kGeomObject, u"Editable Poly",
+                               host::kEditablePolyClassId, evaluated->id + "_poly");
+  poly.mesh = evaluated->mesh;
+  for (Point3& vertex : poly.mesh->vertices) vertex = RotateAndScale(vertex, node.transform);
+  node.object = &poly;
+  Matrix3 positionOnly;
+  positionOnly.rows[3] = node.transform.rows[3];
+  node.transform = positionOnly;
+}
+
+// A float as the script language prints it: the shortest form that reads back, with a decimal
+// point.
+Text ScriptFloat(float value) {
+  char buffer[64];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  std::string text(buffer, result.ptr);
+  if (text.find_first_of(".eEn") == std::string::npos) text += ".0";
+  return Widen(text);
+}
+
+// LK_findTexmapByName: the first map named name reachable from root, sub-materials before
+// sub-maps.
+Anim* FindMapByName(Anim* root, const Text& name, std::unordered_set<const Anim*>& visited) {
+  if (!root || !visited.insert(root).second) return nullptr;
+  const host::SClassId super = root->SuperClassID();
+  if (super == host::super_class::kTexmap && root->GetName() == name) return root;
+  if (super == host::super_class::kMaterial) {
+    for (int i = 0; i < root->NumSubMtls(); ++i) {
+      if (Anim* found = FindMapByName(root->GetSubMtl(i), name, visited)) return found;
+    }
+  }
+  if (super == host::super_class::kMaterial || super == host::super_class::kTexmap) {
+    for (int i = 0; i < root->NumSubTexmaps(); ++i) {
+      if (Anim* found = FindMapByName(root->GetSubTexmap(i), name, visited)) return found;
+    }
+  }
+  return nullptr;
+}
+
+Text GradientProbeAnswer(SimHost& host, const Text& mapName) {
+  std::unordered_set<const Anim*> visited;
+  Anim* found = nullptr;
+  for (SimNode* node : PreOrderNodes(host.Root())) {
+    if ((found = FindMapByName(node->material, mapName, visited))) break;
+  }
+  if (!found && host.sceneMaterials) {
+    for (Anim* material : *host.sceneMaterials) {
+      if ((found = FindMapByName(material, mapName, visited))) break;
+    }
+  }
+  if (!found) return u"ERROR:NOTFOUND";
+  const SimAnim* map = host.Owned(found);
+  if (!map || map->gradientStops.empty()) return u"ERROR:NOCONTAINER";
+  Text answer;
+  for (size_t i = 0; i < map->gradientStops.size(); ++i) {
+    const SimGradientStop& stop = map->gradientStops[i];
+    const float position = stop.position.value_or(i == 0 ? 0.0f : 100.0f);
+    if (i > 0) answer += u'|';
+    answer += ScriptFloat(position) + u',' + ScriptFloat(stop.color.r) + u',' +
+              ScriptFloat(stop.color.g) + u',' + ScriptFloat(stop.color.b);
+  }
+  return answer;
+}
+
+void SetResult(host::ScriptResult* result, bool isString, Text text) {
+  if (!result) return;
+  result->isString = isString;
+  result->text = std::move(text);
+}
+
+}  // namespace
+
+bool RunScript(SimHost& host, const Text& script, host::ScriptResult* result) {
+  const std::u16string_view text = script;
+  if (text == kGroupExplosion) {
+    RunGroupExplosion(host);
+    SetResult(result, false, Text());
+    return true;
+  }
+  if (text == kClearSelection) {
+    SetSelection(host, false);
+    SetResult(result, false, Text());
+    return true;
+  }
+  if (text.substr(0, kFlattenHead.size()) == kFlattenHead) {
+    const std::optional<Literal> name = ReadStringLiteral(text, kFlattenHead.size());
+    if (!name || text.substr(name->end - 1) != kFlattenTail) return false;
+    if (SimNode* node = FindNodeByName(host, name->value)) FlattenNode(host, *node);
+    SetResult(result, false, Text());
+    return true;
+  }
+  const size_t call = text.find(kProbeCall);
+  if (call != std::u16string_view::npos) {
+    const std::optional<Literal> name = ReadStringLiteral(text, call + kProbeCall.size());
+    if (!name) return false;
+    SetResult(result, true, GradientProbeAnswer(host, name->value));
+    return true;
+  }
   return false;
 }
 
 bool WriteFbxStandIn(SimHost& host, const Text& path) {
+  // The exporter is chosen by the file's extension; only ".fbx" has one.
+  const size_t separator = path.find_last_of(u"\\/");
+  const size_t dot = path.rfind(u'.');
+  if (dot == Text::npos || (separator != Text::npos && dot < separator) ||
+      ToLowerAscii(path.substr(dot)) != u".fbx") {
+    return false;
+  }
   switch (host.fbxExport) {
     case FbxExportMode::kFails:
       return false;
@@ -20,9 +240,22 @@ bool WriteFbxStandIn(SimHost& host, const Text& path) {
     case FbxExportMode::kWrites:
       break;
   }
-  std::ofstream file(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
-  file << "; FBX stand-in written by the simulated host\n";
-  return true;
+  try {
+    // One line per geometry node with the names the exporter carries into the file.
+    std::ofstream file(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
+    file << "; FBX stand-in written by the simulated host\n";
+    for (const SimNode* node : PreOrderNodes(host.Root())) {
+      const Anim* object = node->EvalWorldState(host.time);
+      if (!object || object->SuperClassID() != host::super_class::kGeomObject) continue;
+      file << "Model \"" << ToUtf8(node->name) << "\"";
+      if (node->material) file << " Material \"" << ToUtf8(node->material->GetName()) << "\"";
+      file << "\n";
+    }
+    file.close();
+    return !file.fail();
+  } catch (const std::exception&) {
+    return false;  // a path the file system cannot take
+  }
 }
 
 }  // namespace larkspur::sim
