@@ -91,7 +91,7 @@ TEST(ClassDispatchTest, ExportNodeParamsRunsTheSelectedExporter) {
   EXPECT_EQ(ExportNodeParams(host, switcher).size(), 4u);
 
   testing::SimAnim& unknown = testing::NewMaterial(host, u"Checker", u"C");
-  testing::AddFloat(unknown, u"mixAmount", 0.5);
+  testing::AddParam(unknown, u"mixAmount", host::param_type::kFloat, {testing::Number(0.5)});
   EXPECT_TRUE(ExportNodeParams(host, unknown).empty());
 }
 

@@ -9,7 +9,6 @@
 #include "host/text.h"
 
 namespace larkspur::testing {
-namespace pt = host::param_type;
 
 SimAnim& NewMaterial(SimHost& host, Text className, Text name) {
   SimAnim& material = host.NewAnim(host::super_class::kMaterial, std::move(className));
@@ -27,42 +26,6 @@ void AddParam(SimAnim& anim, Text name, host::ParamType type, std::vector<SimVal
   SimParamBlock& block =
       anim.blocks.empty() || !anim.blocks.back() ? AddBlock(anim) : *anim.blocks.back();
   testing::AddParam(block, std::optional<Text>(std::move(name)), type, std::move(values));
-}
-
-void AddFloat(SimAnim& anim, Text name, double value) {
-  AddParam(anim, std::move(name), pt::kFloat, {Number(value)});
-}
-
-void AddInt(SimAnim& anim, Text name, int value) {
-  AddParam(anim, std::move(name), pt::kInt, {Number(value)});
-}
-
-void AddBool(SimAnim& anim, Text name, bool value) {
-  AddParam(anim, std::move(name), pt::kBool, {Number(value ? 1 : 0)});
-}
-
-void AddColor(SimAnim& anim, Text name, float r, float g, float b) {
-  AddParam(anim, std::move(name), pt::kRgba, {Rgb(r, g, b)});
-}
-
-void AddPoint(SimAnim& anim, Text name, float x, float y, float z) {
-  AddParam(anim, std::move(name), pt::kPoint3, {Xyz(x, y, z)});
-}
-
-void AddString(SimAnim& anim, Text name, Text value) {
-  AddParam(anim, std::move(name), pt::kString, {String(std::move(value))});
-}
-
-void AddBoolTable(SimAnim& anim, Text name, const std::vector<bool>& values) {
-  std::vector<SimValue> elements;
-  for (bool value : values) elements.push_back(Number(value ? 1 : 0));
-  AddParam(anim, std::move(name), pt::kTab + pt::kBool, std::move(elements));
-}
-
-void AddFloatTable(SimAnim& anim, Text name, const std::vector<double>& values) {
-  std::vector<SimValue> elements;
-  for (double value : values) elements.push_back(Number(value));
-  AddParam(anim, std::move(name), pt::kTab + pt::kFloat, std::move(elements));
 }
 
 void AddSlot(SimAnim& owner, Text slotName, host::Anim* map) {
@@ -102,7 +65,9 @@ Text RenumberNodeIds(const Text& json, int32_t base) {
 void ExpectGolden(const std::string& path, const Text& text) {
   const std::string actual = ToUtf8(text);
   if (std::getenv("LARKSPUR_UPDATE_GOLDEN")) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << actual;
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file << actual;
+    EXPECT_TRUE(file.good()) << "cannot write golden file " << path;
     return;
   }
   std::ifstream file(path, std::ios::binary);

@@ -1,5 +1,5 @@
 // Materials and maps built directly in the simulated host, and golden-file comparison of the
-// texts built from them.
+// texts built from materials.
 #pragma once
 
 #include <string>
@@ -16,14 +16,6 @@ SimAnim& NewMap(SimHost& host, Text className, Text name);
 
 // Adds a definition at the end of the anim's last parameter block (made when there is none).
 void AddParam(SimAnim& anim, Text name, host::ParamType type, std::vector<SimValue> values);
-void AddFloat(SimAnim& anim, Text name, double value);
-void AddInt(SimAnim& anim, Text name, int value);
-void AddBool(SimAnim& anim, Text name, bool value);
-void AddColor(SimAnim& anim, Text name, float r, float g, float b);
-void AddPoint(SimAnim& anim, Text name, float x, float y, float z);
-void AddString(SimAnim& anim, Text name, Text value);
-void AddBoolTable(SimAnim& anim, Text name, const std::vector<bool>& values);
-void AddFloatTable(SimAnim& anim, Text name, const std::vector<double>& values);
 
 void AddSlot(SimAnim& owner, Text slotName, host::Anim* map);
 
