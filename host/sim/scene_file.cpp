@@ -265,8 +265,8 @@ std::string_view RefKindName(RefKind kind) {
 // Keeps the key path of the parse position, to name a key that an object repeats.
 class DuplicateKeyFinder {
  public:
-  bool OnEvent(nlohmann::detail::parse_event_t event, const Json& parsed) {
-    using Event = nlohmann::detail::parse_event_t;
+  bool OnEvent(Json::parse_event_t event, const Json& parsed) {
+    using Event = Json::parse_event_t;
     switch (event) {
       case Event::object_start:
       case Event::array_start:
@@ -884,11 +884,12 @@ std::string Message(std::string_view source, const std::string& path, const std:
   return message + what;
 }
 
-// nlohmann's messages begin with "[json.exception.parse_error.101] ": the reader wants the rest.
+// nlohmann's messages begin with "[json.exception.parse_error.101] ": the reader wants the rest,
+// as valid UTF-8 (it quotes the bytes it stopped at, which may be malformed).
 std::string ParseErrorText(const std::string& what) {
   const size_t end = what.find("] ");
-  return what.rfind("[json.exception", 0) == 0 && end != std::string::npos ? what.substr(end + 2)
-                                                                           : what;
+  const bool prefixed = what.rfind("[json.exception", 0) == 0 && end != std::string::npos;
+  return ToUtf8(FromUtf8(prefixed ? what.substr(end + 2) : what));
 }
 
 }  // namespace
@@ -897,8 +898,8 @@ SceneLoadResult LoadSceneText(std::string_view json, std::string_view sourceName
   SceneLoadResult result;
   try {
     DuplicateKeyFinder duplicates;
-    const Json document = Json::parse(
-        json.begin(), json.end(), [&](int, nlohmann::detail::parse_event_t event, Json& parsed) {
+    const Json document =
+        Json::parse(json.begin(), json.end(), [&](int, Json::parse_event_t event, Json& parsed) {
           return duplicates.OnEvent(event, parsed);
         });
     if (duplicates.Duplicate()) {
@@ -916,7 +917,7 @@ SceneLoadResult LoadSceneText(std::string_view json, std::string_view sourceName
     result.host = std::move(host);
   } catch (const FormatError& error) {
     result.message = Message(sourceName, error.path, error.what);
-  } catch (const Json::parse_error& error) {
+  } catch (const Json::exception& error) {  // only the parser throws these
     result.message = Message(sourceName, "", "not valid JSON: " + ParseErrorText(error.what()));
   } catch (const std::exception& error) {
     result.message = Message(sourceName, "", std::string("cannot be read: ") + error.what());

@@ -121,37 +121,43 @@ Out FaceOut(const std::array<uint32_t, 3>& face) {
 
 constexpr size_t kLineWidth = 100;
 
-void RenderInline(const Out& value, std::string& out) {
+// Appends the one-line form of value to out, giving up (false) as soon as out grows longer than
+// limit, so that trying a line costs no more than the line.
+bool RenderInline(const Out& value, std::string& out, size_t limit) {
   switch (value.kind) {
     case Out::Kind::kScalar:
       out += value.scalar;
-      return;
+      break;
     case Out::Kind::kList:
       out += '[';
       for (size_t i = 0; i < value.items.size(); ++i) {
         if (i > 0) out += ", ";
-        RenderInline(value.items[i], out);
+        if (!RenderInline(value.items[i], out, limit)) return false;
       }
       out += ']';
-      return;
+      break;
     case Out::Kind::kObject:
       out += '{';
       for (size_t i = 0; i < value.members.size(); ++i) {
         if (i > 0) out += ", ";
         out += QuoteJson(value.members[i].first) + ": ";
-        RenderInline(value.members[i].second, out);
+        if (!RenderInline(value.members[i].second, out, limit)) return false;
       }
       out += '}';
-      return;
+      break;
   }
+  return out.size() <= limit;
 }
 
 // A value goes on one line when it fits there (column: where it starts); otherwise each item or
 // member goes on a line of its own, indented two spaces deeper.
 void Render(const Out& value, size_t indent, size_t column, std::string& out) {
+  if (value.kind == Out::Kind::kScalar || value.Empty()) {
+    RenderInline(value, out, std::string::npos);
+    return;
+  }
   std::string line;
-  RenderInline(value, line);
-  if (value.kind == Out::Kind::kScalar || value.Empty() || column + line.size() <= kLineWidth) {
+  if (RenderInline(value, line, column < kLineWidth ? kLineWidth - column : 0)) {
     out += line;
     return;
   }

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "host/host.h"
@@ -186,7 +187,6 @@ class SimNode : public host::Node {
   Matrix3 transform;  // the object transform in world space
   SimNode* target = nullptr;
   bool groupHead = false;
-  bool selected = false;
   std::vector<std::unique_ptr<SimNode>> children;
 
   int NumberOfChildren() const override { return static_cast<int>(children.size()); }
@@ -227,6 +227,7 @@ class SimHost : public host::Interface {
   FbxExportMode fbxExport = FbxExportMode::kWrites;
   std::unordered_map<Text, Text> resolve;
   std::optional<std::vector<Anim*>> sceneMaterials;  // absent: the materials of all nodes
+  std::unordered_set<const SimNode*> selection;      // what the scripts selected
 
   // Records.
   std::vector<SimLogEntry> log;

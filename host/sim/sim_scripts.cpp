@@ -65,10 +65,6 @@ std::optional<Literal> ReadStringLiteral(std::u16string_view script, size_t begi
   return std::nullopt;
 }
 
-void SetSelection(SimHost& host, bool selected) {
-  for (SimNode* node : PreOrderNodes(host.Root())) node->selected = selected;
-}
-
 // Moves the children of every group head into its place, recursively; the heads are handed to
 // removed so that nothing points at them once the walk is done.
 void ExplodeGroups(SimNode& parent, std::vector<std::unique_ptr<SimNode>>& removed) {
@@ -89,21 +85,25 @@ void ExplodeGroups(SimNode& parent, std::vector<std::unique_ptr<SimNode>>& remov
 }
 
 void RunGroupExplosion(SimHost& host) {
-  SetSelection(host, true);
+  for (const SimNode* node : PreOrderNodes(host.Root())) host.selection.insert(node);
   std::vector<std::unique_ptr<SimNode>> removed;
   ExplodeGroups(host.Root(), removed);
   std::unordered_set<const SimNode*> gone;
-  for (const auto& node : removed) gone.insert(node.get());
+  for (const auto& node : removed) {
+    gone.insert(node.get());
+    host.selection.erase(node.get());
+  }
   for (SimNode* node : PreOrderNodes(host.Root())) {
     if (gone.count(node->target)) node->target = nullptr;
   }
 }
 
 // getNodeByName with its defaults: the first node in scene order whose name matches, ignoring
-// case.
-SimNode* FindNodeByName(SimHost& host, const Text& name) {
-  for (SimNode* node : PreOrderNodes(host.Root())) {
-    if (EqualsIgnoreCase(node->name, name)) return node;
+// case. Like the host's, the lookup walks the scene.
+SimNode* FindNodeByName(SimNode& parent, const Text& name) {
+  for (const auto& child : parent.children) {
+    if (EqualsIgnoreCase(child->name, name)) return child.get();
+    if (SimNode* found = FindNodeByName(*child, name)) return found;
   }
   return nullptr;
 }
@@ -117,8 +117,7 @@ Point3 RotateAndScale(const Point3& v, const Matrix3& m) {
 // resetXForm, collapseStack and convertToPoly on one node. An object without a mesh cannot
 // become a poly: the script's catch swallows that and the node stays as it was.
 void FlattenNode(SimHost& host, SimNode& node) {
-  SetSelection(host, false);
-  node.selected = true;
+  host.selection = {&node};
   SimAnim* evaluated = host.Owned(node.EvalWorldState(host.time));
   if (!evaluated || evaluated->superClass != host::super_class::kGeomObject || !evaluated->mesh) {
     return;
@@ -203,14 +202,14 @@ bool RunScript(SimHost& host, const Text& script, host::ScriptResult* result) {
     return true;
   }
   if (text == kClearSelection) {
-    SetSelection(host, false);
+    host.selection.clear();
     SetResult(result, false, Text());
     return true;
   }
   if (text.substr(0, kFlattenHead.size()) == kFlattenHead) {
     const std::optional<Literal> name = ReadStringLiteral(text, kFlattenHead.size());
     if (!name || text.substr(name->end - 1) != kFlattenTail) return false;
-    if (SimNode* node = FindNodeByName(host, name->value)) FlattenNode(host, *node);
+    if (SimNode* node = FindNodeByName(host.Root(), name->value)) FlattenNode(host, *node);
     SetResult(result, false, Text());
     return true;
   }

@@ -53,6 +53,11 @@ TEST(SceneFileErrors, NameTheFileTheKeyPathAndWhatWasExpected) {
       // The document.
       {"{", "test.json: not valid JSON: "},
       {"[]", "test.json: expected a scene document (an object), found a list"},
+      {Document(R"("scene": {"meters_per_unit": 1e400})"),
+       "test.json: not valid JSON: number overflow parsing '1e400'"},
+      {"{\"format\": \"larkspur-scene\", \"version\": 1, \"scene\": {\"file_name\": \"\xff\"}}",
+       "test.json: not valid JSON: parse error at line 1, column 68: syntax error while parsing "
+       "value - invalid string: ill-formed UTF-8 byte"},
       {R"({"version": 1})", "test.json: missing required key \"format\""},
       {R"({"format": "other", "version": 1})",
        "test.json: format: expected \"larkspur-scene\", found a string (\"other\")"},

@@ -35,13 +35,6 @@ Text Names(const SimNode& parent) {
   return names;
 }
 
-bool AnySelected(SimHost& host) {
-  for (const SimNode* node : PreOrderNodes(host.Root())) {
-    if (node->selected) return true;
-  }
-  return false;
-}
-
 TEST(SimScripts, GroupExplosionPutsEachHeadsChildrenInItsPlace) {
   const auto host = LoadOrFail(Document(R"(
     "nodes": [
@@ -59,9 +52,9 @@ TEST(SimScripts, GroupExplosionPutsEachHeadsChildrenInItsPlace) {
   EXPECT_EQ(Names(host->Root()), u"A;B;C;D;E;H;");
   EXPECT_EQ(Names(*Child(host->Root(), 4)), u"F;");
   EXPECT_EQ(Child(host->Root(), 5)->GetTarget(), nullptr);  // its target was a removed head
-  EXPECT_TRUE(Child(host->Root(), 2)->selected);            // "max select all"
+  EXPECT_EQ(host->selection.size(), 7u);                    // "max select all", less the heads
   EXPECT_TRUE(host->ExecuteMAXScriptScript(u"clearSelection()", false, nullptr));
-  EXPECT_FALSE(AnySelected(*host));
+  EXPECT_TRUE(host->selection.empty());
   EXPECT_EQ(host->scripts, (std::vector<Text>{kGroupExplosion, u"clearSelection()"}));
 }
 
@@ -93,8 +86,7 @@ TEST(SimScripts, FlatteningMovesRotationAndScaleIntoANewPolyObject) {
   EXPECT_NEAR(mesh.vertices[2].x, -2.0f, 1e-6);
   EXPECT_NEAR(mesh.vertices[2].y, 0.0f, 1e-6);
   EXPECT_EQ(host->FindAnim("box_b")->mesh->vertices[2].y, 1.0f);  // the old object is untouched
-  EXPECT_TRUE(box->selected);
-  EXPECT_FALSE(Child(host->Root(), 0)->selected);
+  EXPECT_EQ(host->selection, std::unordered_set<const SimNode*>{box});
 }
 
 TEST(SimScripts, FlatteningFindsTheNodeByTheScriptsStringLiteral) {
