@@ -1,13 +1,5 @@
 #include "tests/nodetree/sim_materials.h"
 
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
-
-#include "host/text.h"
-
 namespace larkspur::testing {
 
 SimAnim& NewMaterial(SimHost& host, Text className, Text name) {
@@ -60,21 +52,6 @@ Text RenumberNodeIds(const Text& json, int32_t base) {
   }
   out.append(json, pos, Text::npos);
   return out;
-}
-
-void ExpectGolden(const std::string& path, const Text& text) {
-  const std::string actual = ToUtf8(text);
-  if (std::getenv("LARKSPUR_UPDATE_GOLDEN")) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file << actual;
-    EXPECT_TRUE(file.good()) << "cannot write golden file " << path;
-    return;
-  }
-  std::ifstream file(path, std::ios::binary);
-  ASSERT_TRUE(file.is_open()) << "missing golden file " << path;
-  std::ostringstream expected;
-  expected << file.rdbuf();
-  EXPECT_EQ(expected.str(), actual) << "differs from golden file " << path;
 }
 
 }  // namespace larkspur::testing

@@ -1,8 +1,7 @@
-// Materials and maps built directly in the simulated host, and golden-file comparison of the
-// texts built from materials.
+// Materials and maps built directly in the simulated host, and node trees made comparable
+// whatever ids the process drew before them.
 #pragma once
 
-#include <string>
 #include <vector>
 
 #include "host/sim/sim_scene.h"
@@ -22,9 +21,5 @@ void AddSlot(SimAnim& owner, Text slotName, host::Anim* map);
 // The text with every node id and reference id lowered by base, so that a tree compares the same
 // whatever ids this process drew before it.
 Text RenumberNodeIds(const Text& json, int32_t base);
-
-// Compares text with the UTF-8 file at path (relative to the test's source folder). With the
-// environment variable LARKSPUR_UPDATE_GOLDEN set the file is written instead.
-void ExpectGolden(const std::string& path, const Text& text);
 
 }  // namespace larkspur::testing
