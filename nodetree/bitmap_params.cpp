@@ -127,11 +127,11 @@ void DegreesRow(std::vector<Text>& lines, const host::Interface& ip, const host:
   }
 }
 
-std::vector<Text> ExportCoronaBitmapParams(const host::Interface& ip, const host::Anim& object) {
+std::vector<Text> ExportCoronaBitmapParams(host::Interface& ip, const host::Anim& object) {
   return ExportRows(ip, object, kCoronaBitmapRows);
 }
 
-std::vector<Text> ExportBitmapParams(const host::Interface& ip, const host::Anim& object) {
+std::vector<Text> ExportBitmapParams(host::Interface& ip, const host::Anim& object) {
   std::vector<Text> lines = ExportRows(ip, object, kFileRows);
   if (object.SuperClassID() == host::super_class::kTexmap &&
       object.ClassID() == host::kBitmapTexClassId) {

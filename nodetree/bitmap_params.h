@@ -11,8 +11,8 @@
 
 namespace larkspur {
 
-std::vector<Text> ExportCoronaBitmapParams(const host::Interface& ip, const host::Anim& object);
-std::vector<Text> ExportBitmapParams(const host::Interface& ip, const host::Anim& object);
+std::vector<Text> ExportCoronaBitmapParams(host::Interface& ip, const host::Anim& object);
+std::vector<Text> ExportBitmapParams(host::Interface& ip, const host::Anim& object);
 
 // The part of a path after its last backslash or forward slash; the path itself without one.
 Text FileNameOfPath(const Text& path);

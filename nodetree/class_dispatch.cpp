@@ -82,7 +82,7 @@ ParamExporter FindParamExporter(std::u16string_view className) {
   return nullptr;
 }
 
-std::vector<Text> ExportNodeParams(const host::Interface& ip, const host::Anim& object) {
+std::vector<Text> ExportNodeParams(host::Interface& ip, const host::Anim& object) {
   const ParamExporter exporter = FindParamExporter(object.GetClassName());
   return exporter ? exporter(ip, object) : std::vector<Text>();
 }

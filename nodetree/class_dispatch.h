@@ -11,12 +11,12 @@
 namespace larkspur {
 
 // Every parameter exporter: the object's parameter lines, in emission order.
-using ParamExporter = std::vector<Text> (*)(const host::Interface& ip, const host::Anim& object);
+using ParamExporter = std::vector<Text> (*)(host::Interface& ip, const host::Anim& object);
 
 // The exporter selected by a class name in any letter case, or null when no rule names it.
 ParamExporter FindParamExporter(std::u16string_view className);
 
 // The parameter lines of a material or texture map; empty for a class no rule names.
-std::vector<Text> ExportNodeParams(const host::Interface& ip, const host::Anim& object);
+std::vector<Text> ExportNodeParams(host::Interface& ip, const host::Anim& object);
 
 }  // namespace larkspur

@@ -3,7 +3,7 @@
 namespace larkspur {
 
 // The gradient ramp table and its probe are not written yet: the map has no parameter lines.
-std::vector<Text> ExportGradientRampParams(const host::Interface&, const host::Anim&) {
+std::vector<Text> ExportGradientRampParams(host::Interface&, const host::Anim&) {
   return {};
 }
 

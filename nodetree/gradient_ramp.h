@@ -8,6 +8,6 @@
 
 namespace larkspur {
 
-std::vector<Text> ExportGradientRampParams(const host::Interface& ip, const host::Anim& object);
+std::vector<Text> ExportGradientRampParams(host::Interface& ip, const host::Anim& object);
 
 }  // namespace larkspur

@@ -10,9 +10,9 @@
 
 namespace larkspur {
 
-std::vector<Text> ExportCompositeParams(const host::Interface& ip, const host::Anim& object);
-std::vector<Text> ExportLayeredMaterialParams(const host::Interface& ip, const host::Anim& object);
-std::vector<Text> ExportMultiMapParams(const host::Interface& ip, const host::Anim& object);
-std::vector<Text> ExportMultiTextureParams(const host::Interface& ip, const host::Anim& object);
+std::vector<Text> ExportCompositeParams(host::Interface& ip, const host::Anim& object);
+std::vector<Text> ExportLayeredMaterialParams(host::Interface& ip, const host::Anim& object);
+std::vector<Text> ExportMultiMapParams(host::Interface& ip, const host::Anim& object);
+std::vector<Text> ExportMultiTextureParams(host::Interface& ip, const host::Anim& object);
 
 }  // namespace larkspur

@@ -4,58 +4,58 @@ namespace larkspur {
 
 // The texture-map tables are not written yet: every map has no parameter lines.
 
-std::vector<Text> ExportMixParams(const host::Interface&, const host::Anim&) {
+std::vector<Text> ExportMixParams(host::Interface&, const host::Anim&) {
   return {};
 }
-std::vector<Text> ExportFalloffParams(const host::Interface&, const host::Anim&) {
+std::vector<Text> ExportFalloffParams(host::Interface&, const host::Anim&) {
   return {};
 }
-std::vector<Text> ExportNoiseParams(const host::Interface&, const host::Anim&) {
+std::vector<Text> ExportNoiseParams(host::Interface&, const host::Anim&) {
   return {};
 }
-std::vector<Text> ExportOutputParams(const host::Interface&, const host::Anim&) {
+std::vector<Text> ExportOutputParams(host::Interface&, const host::Anim&) {
   return {};
 }
-std::vector<Text> ExportGradientParams(const host::Interface&, const host::Anim&) {
+std::vector<Text> ExportGradientParams(host::Interface&, const host::Anim&) {
   return {};
 }
-std::vector<Text> ExportColorCorrectionParams(const host::Interface&, const host::Anim&) {
+std::vector<Text> ExportColorCorrectionParams(host::Interface&, const host::Anim&) {
   return {};
 }
-std::vector<Text> ExportCellularParams(const host::Interface&, const host::Anim&) {
+std::vector<Text> ExportCellularParams(host::Interface&, const host::Anim&) {
   return {};
 }
-std::vector<Text> ExportRgbMultiplyParams(const host::Interface&, const host::Anim&) {
+std::vector<Text> ExportRgbMultiplyParams(host::Interface&, const host::Anim&) {
   return {};
 }
-std::vector<Text> ExportSolidColorParams(const host::Interface&, const host::Anim&) {
+std::vector<Text> ExportSolidColorParams(host::Interface&, const host::Anim&) {
   return {};
 }
-std::vector<Text> ExportBlendParams(const host::Interface&, const host::Anim&) {
+std::vector<Text> ExportBlendParams(host::Interface&, const host::Anim&) {
   return {};
 }
-std::vector<Text> ExportAmbientOcclusionParams(const host::Interface&, const host::Anim&) {
+std::vector<Text> ExportAmbientOcclusionParams(host::Interface&, const host::Anim&) {
   return {};
 }
-std::vector<Text> ExportBumpParams(const host::Interface&, const host::Anim&) {
+std::vector<Text> ExportBumpParams(host::Interface&, const host::Anim&) {
   return {};
 }
-std::vector<Text> ExportCoronaColorCorrectParams(const host::Interface&, const host::Anim&) {
+std::vector<Text> ExportCoronaColorCorrectParams(host::Interface&, const host::Anim&) {
   return {};
 }
-std::vector<Text> ExportCoronaColorParams(const host::Interface&, const host::Anim&) {
+std::vector<Text> ExportCoronaColorParams(host::Interface&, const host::Anim&) {
   return {};
 }
-std::vector<Text> ExportFrontBackParams(const host::Interface&, const host::Anim&) {
+std::vector<Text> ExportFrontBackParams(host::Interface&, const host::Anim&) {
   return {};
 }
-std::vector<Text> ExportNormalParams(const host::Interface&, const host::Anim&) {
+std::vector<Text> ExportNormalParams(host::Interface&, const host::Anim&) {
   return {};
 }
-std::vector<Text> ExportRoundEdgeParams(const host::Interface&, const host::Anim&) {
+std::vector<Text> ExportRoundEdgeParams(host::Interface&, const host::Anim&) {
   return {};
 }
-std::vector<Text> ExportTriplanarParams(const host::Interface&, const host::Anim&) {
+std::vector<Text> ExportTriplanarParams(host::Interface&, const host::Anim&) {
   return {};
 }
 

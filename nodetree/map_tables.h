@@ -8,24 +8,23 @@
 
 namespace larkspur {
 
-std::vector<Text> ExportMixParams(const host::Interface& ip, const host::Anim& object);
-std::vector<Text> ExportFalloffParams(const host::Interface& ip, const host::Anim& object);
-std::vector<Text> ExportNoiseParams(const host::Interface& ip, const host::Anim& object);
-std::vector<Text> ExportOutputParams(const host::Interface& ip, const host::Anim& object);
-std::vector<Text> ExportGradientParams(const host::Interface& ip, const host::Anim& object);
-std::vector<Text> ExportColorCorrectionParams(const host::Interface& ip, const host::Anim& object);
-std::vector<Text> ExportCellularParams(const host::Interface& ip, const host::Anim& object);
-std::vector<Text> ExportRgbMultiplyParams(const host::Interface& ip, const host::Anim& object);
-std::vector<Text> ExportSolidColorParams(const host::Interface& ip, const host::Anim& object);
-std::vector<Text> ExportBlendParams(const host::Interface& ip, const host::Anim& object);
-std::vector<Text> ExportAmbientOcclusionParams(const host::Interface& ip, const host::Anim& object);
-std::vector<Text> ExportBumpParams(const host::Interface& ip, const host::Anim& object);
-std::vector<Text> ExportCoronaColorCorrectParams(const host::Interface& ip,
-                                                 const host::Anim& object);
-std::vector<Text> ExportCoronaColorParams(const host::Interface& ip, const host::Anim& object);
-std::vector<Text> ExportFrontBackParams(const host::Interface& ip, const host::Anim& object);
-std::vector<Text> ExportNormalParams(const host::Interface& ip, const host::Anim& object);
-std::vector<Text> ExportRoundEdgeParams(const host::Interface& ip, const host::Anim& object);
-std::vector<Text> ExportTriplanarParams(const host::Interface& ip, const host::Anim& object);
+std::vector<Text> ExportMixParams(host::Interface& ip, const host::Anim& object);
+std::vector<Text> ExportFalloffParams(host::Interface& ip, const host::Anim& object);
+std::vector<Text> ExportNoiseParams(host::Interface& ip, const host::Anim& object);
+std::vector<Text> ExportOutputParams(host::Interface& ip, const host::Anim& object);
+std::vector<Text> ExportGradientParams(host::Interface& ip, const host::Anim& object);
+std::vector<Text> ExportColorCorrectionParams(host::Interface& ip, const host::Anim& object);
+std::vector<Text> ExportCellularParams(host::Interface& ip, const host::Anim& object);
+std::vector<Text> ExportRgbMultiplyParams(host::Interface& ip, const host::Anim& object);
+std::vector<Text> ExportSolidColorParams(host::Interface& ip, const host::Anim& object);
+std::vector<Text> ExportBlendParams(host::Interface& ip, const host::Anim& object);
+std::vector<Text> ExportAmbientOcclusionParams(host::Interface& ip, const host::Anim& object);
+std::vector<Text> ExportBumpParams(host::Interface& ip, const host::Anim& object);
+std::vector<Text> ExportCoronaColorCorrectParams(host::Interface& ip, const host::Anim& object);
+std::vector<Text> ExportCoronaColorParams(host::Interface& ip, const host::Anim& object);
+std::vector<Text> ExportFrontBackParams(host::Interface& ip, const host::Anim& object);
+std::vector<Text> ExportNormalParams(host::Interface& ip, const host::Anim& object);
+std::vector<Text> ExportRoundEdgeParams(host::Interface& ip, const host::Anim& object);
+std::vector<Text> ExportTriplanarParams(host::Interface& ip, const host::Anim& object);
 
 }  // namespace larkspur

@@ -189,24 +189,23 @@ void MetalnessFlagRow(std::vector<Text>& lines, const host::Interface& ip, const
   lines.push_back(ParamLine(row.key, flag));
 }
 
-std::vector<Text> ExportCoronaMaterialParams(const host::Interface& ip, const host::Anim& object) {
+std::vector<Text> ExportCoronaMaterialParams(host::Interface& ip, const host::Anim& object) {
   return ExportRows(ip, object, kCoronaMaterialRows);
 }
 
-std::vector<Text> ExportBlendMaterialParams(const host::Interface& ip, const host::Anim& object) {
+std::vector<Text> ExportBlendMaterialParams(host::Interface& ip, const host::Anim& object) {
   return ExportRows(ip, object, kBlendMaterialRows);
 }
 
-std::vector<Text> ExportLightMaterialParams(const host::Interface& ip, const host::Anim& object) {
+std::vector<Text> ExportLightMaterialParams(host::Interface& ip, const host::Anim& object) {
   return ExportRows(ip, object, kLightMaterialRows);
 }
 
-std::vector<Text> ExportSkinMaterialParams(const host::Interface& ip, const host::Anim& object) {
+std::vector<Text> ExportSkinMaterialParams(host::Interface& ip, const host::Anim& object) {
   return ExportRows(ip, object, kSkinMaterialRows);
 }
 
-std::vector<Text> ExportRaySwitchMaterialParams(const host::Interface& ip,
-                                                const host::Anim& object) {
+std::vector<Text> ExportRaySwitchMaterialParams(host::Interface& ip, const host::Anim& object) {
   return ExportRows(ip, object, kRaySwitchMaterialRows);
 }
 

@@ -11,12 +11,11 @@
 
 namespace larkspur {
 
-std::vector<Text> ExportCoronaMaterialParams(const host::Interface& ip, const host::Anim& object);
-std::vector<Text> ExportBlendMaterialParams(const host::Interface& ip, const host::Anim& object);
-std::vector<Text> ExportLightMaterialParams(const host::Interface& ip, const host::Anim& object);
-std::vector<Text> ExportSkinMaterialParams(const host::Interface& ip, const host::Anim& object);
-std::vector<Text> ExportRaySwitchMaterialParams(const host::Interface& ip,
-                                                const host::Anim& object);
+std::vector<Text> ExportCoronaMaterialParams(host::Interface& ip, const host::Anim& object);
+std::vector<Text> ExportBlendMaterialParams(host::Interface& ip, const host::Anim& object);
+std::vector<Text> ExportLightMaterialParams(host::Interface& ip, const host::Anim& object);
+std::vector<Text> ExportSkinMaterialParams(host::Interface& ip, const host::Anim& object);
+std::vector<Text> ExportRaySwitchMaterialParams(host::Interface& ip, const host::Anim& object);
 
 // The row operations of the Corona material beyond the shared ones.
 // Roughness as glossiness: 1 - a float value; nothing for any other kind.
