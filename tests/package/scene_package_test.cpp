@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "nodetree/node_tree.h"
 #include "tests/support/sim_builders.h"
 
 namespace larkspur {
@@ -67,6 +68,7 @@ TEST_F(ScenePackageTest, EmptySceneWritesAnEmptyObjectsArray) {
 
 TEST_F(ScenePackageTest, ObjectEntryLayout) {
   AddObject(host.Root(), u"Caf\u00e9 \"1\"", {3, 1, 3, 0});
+  const std::string nodeId = std::to_string(LastNodeId() + 1);
   const PackageResult r = Build();
   ASSERT_TRUE(r.ok);
   EXPECT_EQ(r.objectCount, 1);
@@ -83,10 +85,20 @@ TEST_F(ScenePackageTest, ObjectEntryLayout) {
             "    \"material_ids\": [1,2,4],\n"
             "    \"displacement_mod\": null,\n"
             "    \"errors\": [],\n"
-            "    \"material\": null\n"
-            "  }\n"
-            "  ]\n"
-            "}");
+            "    \"material\": {\n"
+            "      \"type\": \"CoronaPhysicalMtl\",\n"
+            "      \"name\": \"\",\n"
+            "      \"node_tree\":     {\n"
+            "      \"node_id\": " +
+                nodeId +
+                ",\n"
+                "      \"type\": \"CoronaPhysicalMtl\",\n"
+                "      \"name\": \"\"\n"
+                "    }\n"
+                "    }\n"
+                "  }\n"
+                "  ]\n"
+                "}");
 }
 
 TEST_F(ScenePackageTest, ChildrenComeBeforeParentsAndOnlyGeometryWithMaterialsCounts) {
