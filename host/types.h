@@ -2,7 +2,9 @@
 #pragma once
 
 #include <array>
+#include <cmath>
 #include <cstdint>
+#include <limits>
 #include <string>
 
 namespace larkspur::host {
@@ -48,6 +50,17 @@ struct Matrix3 {
   std::array<Point3, 4> rows{Point3{1, 0, 0}, Point3{0, 1, 0}, Point3{0, 0, 1}, Point3{0, 0, 0}};
   Point3 GetTrans() const { return rows[3]; }
 };
+
+// A double narrowed to float as the processor does it, without leaving the language's defined
+// behaviour: beyond the float range the result is the largest float or, from half a unit in the
+// last place above it, an infinity.
+inline float NarrowToFloat(double value) {
+  constexpr double kMax = std::numeric_limits<float>::max();
+  if (!std::isfinite(value) || std::fabs(value) <= kMax) return static_cast<float>(value);
+  const float sign = value < 0 ? -1.0f : 1.0f;
+  return std::fabs(value) >= kMax + 0x1p103 ? sign * std::numeric_limits<float>::infinity()
+                                            : sign * std::numeric_limits<float>::max();
+}
 
 // Super class ids compared by the logic or named by scene files.
 namespace super_class {

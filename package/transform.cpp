@@ -1,7 +1,5 @@
 #include "package/transform.h"
 
-#include <cmath>
-
 #include "package/json_text.h"
 
 namespace larkspur {
@@ -18,9 +16,10 @@ host::Point3 Scaled(const host::Point3& p, float factor) {
 }  // namespace
 
 float GetMetersPerUnit(const host::Interface& ip) {
-  const float scale = static_cast<float>(ip.GetSystemUnitScale(host::unit_type::kMeters));
-  // A scale that is zero, negative or not a number would collapse or poison every position.
-  if (!std::isfinite(scale) || scale <= 0.0f) return kInchInMetres;
+  const float scale = host::NarrowToFloat(ip.GetSystemUnitScale(host::unit_type::kMeters));
+  // Only a scale of zero or below stands for "no unit"; any other is the host's word, and a
+  // non-finite one is written as null where it is used.
+  if (scale <= 0.0f) return kInchInMetres;
   return scale;
 }
 

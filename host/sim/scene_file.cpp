@@ -134,6 +134,15 @@ std::optional<Text> ReadNullableText(const Json& j, const std::string& path) {
 
 long long ReadInteger(const Json& j, const std::string& path, long long min, long long max) {
   const std::string range = "an integer from " + std::to_string(min) + " to " + std::to_string(max);
+  if (j.is_number_float()) {
+    // 1.0 and 1e2 are integers written as JSON allows.
+    const double value = j.get<double>();
+    if (std::trunc(value) != value || value < static_cast<double>(min) ||
+        value > static_cast<double>(max)) {
+      Expected(j, path, range);
+    }
+    return static_cast<long long>(value);
+  }
   if (!j.is_number_integer()) Expected(j, path, range);
   if (j.is_number_unsigned()) {
     const auto value = j.get<unsigned long long>();
@@ -155,12 +164,11 @@ double ReadDouble(const Json& j, const std::string& path) {
   return j.get<double>();
 }
 
-// A number as the host stores it: rounded to a 32-bit float.
+// A number as the host stores it: rounded to a 32-bit float, so that a number beyond the float
+// range becomes an infinity.
 float ReadFloat(const Json& j, const std::string& path) {
   if (!j.is_number()) Expected(j, path, "a number");
-  const float value = static_cast<float>(j.get<double>());
-  if (!std::isfinite(value)) Expected(j, path, "a number within the range of a 32-bit float");
-  return value;
+  return host::NarrowToFloat(j.get<double>());
 }
 
 float ReadFloatIn(const Json& j, const std::string& path, float min, float max) {
@@ -553,13 +561,8 @@ class SceneReader {
     const SimValueKind kind = ValueKindOf(def.def.type);
     const Json* value = Member(j, "value");
     const std::string valuePath = Key(path, "value");
-    if (kind == SimValueKind::kNone) {
-      if (value) {
-        Fail(valuePath, "the host reads a parameter of type " + std::to_string(def.def.type) +
-                            " as nothing; leave \"value\" out");
-      }
-      return def;
-    }
+    // The host reads such a parameter as nothing, so a value given for it is not kept.
+    if (kind == SimValueKind::kNone) return def;
     if (!value) Fail(path, "missing required key \"value\"");
     def.hasValue = true;
     if (IsTableType(def.def.type)) {

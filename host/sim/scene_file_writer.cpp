@@ -94,9 +94,11 @@ Out Int(Integer value) {
 }
 
 // The shortest text that reads back as the same number, always with a decimal point or an
-// exponent so that it reads as a float; non-finite values have no JSON form.
+// exponent so that it reads as a float. An infinite float is written as a number that rounds to
+// it again; NaN has no JSON form.
 template <typename Real>
 Out Number(Real value) {
+  if (std::isinf(value)) return Out::Scalar(value > 0 ? "1e39" : "-1e39");
   if (!std::isfinite(value)) return Null();
   char buffer[64];
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);

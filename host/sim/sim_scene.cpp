@@ -380,7 +380,16 @@ void SimHost::DecomposeMatrix(const Matrix3& m, Point3& position, Quat& rotation
     const float s = std::sqrt(1.0f + r2.z - r0.x - r1.y) * 2;
     q = Quat{(r2.x + r0.z) / s, (r2.y + r1.z) / s, 0.25f * s, (r0.y - r1.x) / s};
   }
+  // An axis of zero scale leaves part of the rotation open: the quaternion is made unit length
+  // again, and the identity stands in when nothing of it is left.
+  const float norm = std::sqrt(q.x * q.x + q.y * q.y + q.z * q.z + q.w * q.w);
+  const bool collapsed = scale.x == 0 && scale.y == 0 && scale.z == 0;
+  q = norm > 0 && std::isfinite(norm) && !collapsed
+          ? Quat{q.x / norm, q.y / norm, q.z / norm, q.w / norm}
+          : Quat{};
   if (q.w < 0) q = Quat{-q.x, -q.y, -q.z, -q.w};
+  // Zero components carry no sign: the same rotation always decomposes to the same text.
+  for (float* c : {&q.x, &q.y, &q.z, &q.w}) *c += 0.0f;
   rotation = q;
 }
 

@@ -227,6 +227,32 @@ TEST(SimScene, DecompositionRebuildsRotationAndScaleMatrices) {
   }
 }
 
+TEST(SimScene, DecompositionGivesUnitQuaternionsWithoutSignedZeros) {
+  SimHost host;
+  struct Case {
+    Quat rotation;
+    Point3 scale;
+    Quat expected;
+  };
+  const float h = 0.70710678f;
+  const Case cases[] = {
+      {Quat{0, 0, -h, -h}, {1, 1, 1}, Quat{0, 0, h, h}},
+      {Quat{}, {0, 1, 1}, Quat{}},
+      {Quat{}, {0, 0, 0}, Quat{}},
+  };
+  for (const Case& c : cases) {
+    Point3 p;
+    Quat q;
+    Point3 s;
+    host.DecomposeMatrix(ComposeMatrix({}, c.rotation, c.scale), p, q, s);
+    EXPECT_NEAR(q.x, c.expected.x, 1e-6);
+    EXPECT_NEAR(q.y, c.expected.y, 1e-6);
+    EXPECT_NEAR(q.z, c.expected.z, 1e-6);
+    EXPECT_NEAR(q.w, c.expected.w, 1e-6);
+    for (float component : {q.x, q.y, q.z, q.w}) EXPECT_FALSE(std::signbit(component));
+  }
+}
+
 TEST(SimScene, DecompositionOfAMirrorStillRebuildsTheMatrix) {
   SimHost host;
   Matrix3 mirror;

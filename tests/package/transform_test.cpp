@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
 
 #include "tests/support/sim_builders.h"
@@ -9,7 +10,8 @@
 namespace larkspur {
 namespace {
 
-TEST(GetMetersPerUnit, TakesTheHostScaleOrFallsBackToOneInch) {
+TEST(GetMetersPerUnit, TakesTheHostScaleOrFallsBackToOneInchForNoUnit) {
+  const float inf = std::numeric_limits<float>::infinity();
   struct Case {
     double reported;
     float expected;
@@ -20,15 +22,19 @@ TEST(GetMetersPerUnit, TakesTheHostScaleOrFallsBackToOneInch) {
       {0.3048, 0.3048f},
       {0.0, 0.0254f},
       {-2.0, 0.0254f},
-      {std::numeric_limits<double>::quiet_NaN(), 0.0254f},
-      {std::numeric_limits<double>::infinity(), 0.0254f},
-      {1e300, 0.0254f},  // beyond the range of a float
+      {-std::numeric_limits<double>::infinity(), 0.0254f},
+      {std::numeric_limits<double>::infinity(), inf},
+      {1e300, inf},  // beyond the range of a float
   };
   for (const Case& c : cases) {
     sim::SimHost host;
     host.metersPerUnit = c.reported;
     EXPECT_EQ(GetMetersPerUnit(host), c.expected) << c.reported;
   }
+  // Not a number is not "zero or below": it passes through and is written as null.
+  sim::SimHost host;
+  host.metersPerUnit = std::numeric_limits<double>::quiet_NaN();
+  EXPECT_TRUE(std::isnan(GetMetersPerUnit(host)));
 }
 
 TEST(BuildTransformJson, NonFiniteComponentsAreWrittenAsNull) {
