@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -42,7 +44,12 @@ class ScenePackageTest : public ::testing::Test {
   }
 
   PackageResult Build() { return BuildScenePackage(host, (dir / "1.json").u16string()); }
-  std::string Package() { return ReadFile(dir / "1.json"); }
+  // The written package, which must be strict JSON whatever else a test expects of it.
+  std::string Package() {
+    const std::string text = ReadFile(dir / "1.json");
+    EXPECT_TRUE(nlohmann::json::accept(text)) << text;
+    return text;
+  }
   std::string Log() { return ReadFile(dir / "1.log"); }
 
   fs::path dir;
