@@ -66,7 +66,9 @@ bool IsLowSurrogate(char16_t unit) {
 
 // The code unit of the escape \uXXXX at json[at], if there is one.
 std::optional<char16_t> EscapedUnit(std::string_view json, size_t at) {
-  if (json.size() - at < 6 || json[at] != '\\' || json[at + 1] != 'u') return std::nullopt;
+  if (at > json.size() || json.size() - at < 6 || json[at] != '\\' || json[at + 1] != 'u') {
+    return std::nullopt;
+  }
   unsigned value = 0;
   for (size_t i = at + 2; i < at + 6; ++i) {
     const char c = json[i];

@@ -485,11 +485,13 @@ TEST(SceneFileLoad, LoneSurrogateEscapesBecomeLoneCodeUnits) {
               {"name": "\ufdd0\ud800 \ufdd0\ue000 )"
                                         "\xEF\xB7\x90"
                                         R"(\ufdd0 \uD800"}],
-    "anims": {"mat": {"super": "material", "class": "Std\udbff", "name": "M\udfff",
+    "anims": {"\ufdd0mat": {"super": "material", "class": "Std"},
+              "mat": {"super": "material", "class": "Std\udbff", "name": "M\udfff",
                       "sub_texmaps": [{"slot": "Slot\ud800", "map": null}],
                       "params": [[{"name": "path\ud801", "type": "TYPE_STRING",
                                    "value": "C:\\maps\\\udc01.png"}]]}},
-    "scene": {"file_path": "D:\\\ud800", "resolve": {"\ud800": "\udc00", "\ud801": "x"}})"));
+    "scene": {"file_path": "D:\\\ud800", "resolve": {"\ud800": "\udc00", "\ud801": "x"},
+              "scene_materials": ["\ufdd0mat"]})"));
   ASSERT_TRUE(host);
   struct Case {
     const char16_t* name;
@@ -526,6 +528,10 @@ TEST(SceneFileLoad, LoneSurrogateEscapesBecomeLoneCodeUnits) {
   EXPECT_EQ(host->filePath, std::u16string(u"D:\\\xD800"));
   EXPECT_EQ(host->resolve.at(std::u16string(u"\xD800")), std::u16string(u"\xDC00"));
   EXPECT_EQ(host->resolve.at(std::u16string(u"\xD801")), u"x");
+  // An id with a noncharacter is UTF-8 as written.
+  ASSERT_TRUE(host->sceneMaterials.has_value());
+  EXPECT_EQ(host->sceneMaterials->at(0), host->FindAnim("\xEF\xB7\x90mat"));
+  EXPECT_NE(host->FindAnim("\xEF\xB7\x90mat"), nullptr);
 }
 
 TEST(SceneFileLoad, TransformsInBothFormsGiveTheObjectTransform) {
