@@ -15,7 +15,10 @@
 namespace larkspur::sim {
 namespace {
 
-using Json = nlohmann::ordered_json;
+// std::map objects: nlohmann's ordered map searches its keys one by one, which makes an object of n
+// keys cost n² to read. The file's order of keys is kept apart (see Document).
+using Json = nlohmann::json;
+using JsonMember = Json::object_t::value_type;
 namespace sc = host::super_class;
 
 constexpr std::string_view kFormat = "larkspur-scene";
@@ -43,6 +46,113 @@ std::string Index(const std::string& path, size_t index) {
 
 std::string Quoted(std::string_view text) {
   return "\"" + std::string(text) + "\"";
+}
+
+// The JSON parser refuses an escape of a lone surrogate, which the system's UTF-16 text may hold.
+// Such an escape is carried through the parser as the noncharacter U+FDD0 followed by
+// U+E000 + (surrogate - U+D800), and a U+FDD0 of the file itself as two U+FDD0, so that no text of
+// the file can be taken for a carried surrogate.
+constexpr char16_t kCarrier = 0xFDD0;
+constexpr char16_t kCarriedBase = 0xE000;
+constexpr std::string_view kCarrierUtf8 = "\xEF\xB7\x90";
+
+bool IsHighSurrogate(char16_t unit) {
+  return unit >= 0xD800 && unit <= 0xDBFF;
+}
+
+bool IsLowSurrogate(char16_t unit) {
+  return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+// The code unit of the escape \uXXXX at json[at], if there is one.
+std::optional<char16_t> EscapedUnit(std::string_view json, size_t at) {
+  if (at > json.size() || json.size() - at < 6 || json[at] != '\\' || json[at + 1] != 'u') {
+    return std::nullopt;
+  }
+  unsigned value = 0;
+  for (size_t i = at + 2; i < at + 6; ++i) {
+    const char c = json[i];
+    const int digit = c >= '0' && c <= '9'   ? c - '0'
+                      : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                      : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                             : -1;
+    if (digit < 0) return std::nullopt;
+    value = value * 16 + static_cast<unsigned>(digit);
+  }
+  return static_cast<char16_t>(value);
+}
+
+std::string Escape(char16_t unit) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  return {'\\',
+          'u',
+          kHex[unit >> 12],
+          kHex[(unit >> 8) & 0xF],
+          kHex[(unit >> 4) & 0xF],
+          kHex[unit & 0xF]};
+}
+
+// The document with lone surrogate escapes and U+FDD0 in its strings carried as described above;
+// nothing when it has neither.
+std::optional<std::string> CarryLoneSurrogates(std::string_view json) {
+  std::string carried;
+  size_t copied = 0;  // json up to here is in carried
+  auto copyThrough = [&](size_t end) {
+    carried.append(json.substr(copied, end - copied));
+    copied = end;
+  };
+  bool inString = false;
+  for (size_t i = 0; i < json.size(); ++i) {
+    if (!inString) {
+      inString = json[i] == '"';
+    } else if (json[i] == '"') {
+      inString = false;
+    } else if (json.compare(i, kCarrierUtf8.size(), kCarrierUtf8) == 0) {
+      copyThrough(i + kCarrierUtf8.size());
+      carried += Escape(kCarrier);
+      i += kCarrierUtf8.size() - 1;
+    } else if (json[i] == '\\') {
+      const std::optional<char16_t> unit = EscapedUnit(json, i);
+      if (!unit) {
+        ++i;  // \\, \" and the like: the escaped character is no escape of its own
+      } else if (IsHighSurrogate(*unit) && EscapedUnit(json, i + 6) &&
+                 IsLowSurrogate(*EscapedUnit(json, i + 6))) {
+        i += 11;
+      } else if (IsHighSurrogate(*unit) || IsLowSurrogate(*unit)) {
+        copyThrough(i);
+        carried +=
+            Escape(kCarrier) + Escape(static_cast<char16_t>(kCarriedBase + (*unit - 0xD800)));
+        copied = i + 6;
+        i += 5;
+      } else {
+        if (*unit == kCarrier) {
+          copyThrough(i + 6);
+          carried += Escape(kCarrier);
+        }
+        i += 5;
+      }
+    }
+  }
+  if (copied == 0) return std::nullopt;
+  copyThrough(json.size());
+  return carried;
+}
+
+// A string of the parsed document as the system's text, with its carried surrogates restored.
+Text TextOf(std::string_view utf8) {
+  Text text = FromUtf8(utf8);
+  if (text.find(kCarrier) == Text::npos) return text;
+  Text restored;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == kCarrier && i + 1 < text.size()) {
+      const char16_t carried = text[++i];
+      restored +=
+          carried == kCarrier ? kCarrier : static_cast<char16_t>(carried - kCarriedBase + 0xD800);
+    } else {
+      restored += text[i];
+    }
+  }
+  return restored;
 }
 
 // What a value is, for messages: "a number (2.5)", "a string (\"x\")", "a list", ...
@@ -93,19 +203,6 @@ void ExpectList(const Json& j, const std::string& path, std::string_view what) {
   if (!j.is_array()) Expected(j, path, std::string(what) + " (a list)");
 }
 
-// Every key of j must be one of allowed.
-void CheckKeys(const Json& j, const std::string& path, std::string_view what,
-               std::initializer_list<std::string_view> allowed) {
-  for (const auto& item : j.items()) {
-    bool known = false;
-    for (std::string_view name : allowed) known = known || item.key() == name;
-    if (!known) {
-      Fail(Key(path, item.key()),
-           "unknown key; " + std::string(what) + " takes only: " + JoinNames(allowed));
-    }
-  }
-}
-
 const Json* Member(const Json& j, std::string_view key) {
   auto it = j.find(std::string(key));
   return it == j.end() ? nullptr : &*it;
@@ -123,13 +220,28 @@ std::string ReadString(const Json& j, const std::string& path) {
 }
 
 Text ReadText(const Json& j, const std::string& path) {
-  return FromUtf8(ReadString(j, path));
+  return TextOf(ReadString(j, path));
+}
+
+// An id is UTF-8 in the host, which has no form for a lone surrogate.
+std::string IdOf(const std::string& carried, const std::string& path, std::string_view what) {
+  if (carried.find(kCarrierUtf8) == std::string::npos) return carried;
+  const Text text = TextOf(carried);
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+      ++i;
+    } else if (IsHighSurrogate(text[i]) || IsLowSurrogate(text[i])) {
+      Fail(path, std::string(what) + " must not hold a lone surrogate (\\u" +
+                     Escape(text[i]).substr(2) + ")");
+    }
+  }
+  return ToUtf8(text);
 }
 
 std::optional<Text> ReadNullableText(const Json& j, const std::string& path) {
   if (j.is_null()) return std::nullopt;
   if (!j.is_string()) Expected(j, path, "a string or null");
-  return FromUtf8(j.get<std::string>());
+  return TextOf(j.get<std::string>());
 }
 
 long long ReadInteger(const Json& j, const std::string& path, long long min, long long max) {
@@ -270,46 +382,113 @@ std::string_view RefKindName(RefKind kind) {
   return {};
 }
 
-// Keeps the key path of the parse position, to name a key that an object repeats.
-class DuplicateKeyFinder {
+// nlohmann's messages begin with "[json.exception.parse_error.101] ": the reader wants the rest.
+std::string ParseErrorText(const std::string& what) {
+  const size_t end = what.find("] ");
+  const bool prefixed = what.rfind("[json.exception", 0) == 0 && end != std::string::npos;
+  return prefixed ? what.substr(end + 2) : what;
+}
+
+// The parsed document and the members of each of its objects in file order, which the scene
+// follows (anims are made in it). The order is keyed by each object's storage, which stays in place
+// as long as the document is not copied.
+struct Document {
+  Json root;
+  std::unordered_map<const Json::object_t*, std::vector<const JsonMember*>> members;
+
+  const std::vector<const JsonMember*>& Members(const Json& object) const {
+    static const std::vector<const JsonMember*> kNone;
+    const auto it = members.find(object.get_ptr<const Json::object_t*>());
+    return it == members.end() ? kNone : it->second;
+  }
+};
+
+// Builds the document from the parser's events, recording each object's members in file order
+// and the key path of the parse position, to name a key that an object repeats. (nlohmann's own
+// builder with a callback searches the enclosing list or object after each object it ends, which
+// makes a long list of objects cost its length squared.)
+class DocumentBuilder : public nlohmann::json_sax<Json> {
  public:
-  bool OnEvent(Json::parse_event_t event, const Json& parsed) {
-    using Event = Json::parse_event_t;
-    switch (event) {
-      case Event::object_start:
-      case Event::array_start:
-        BeginElement();
-        frames_.push_back(Frame{event == Event::array_start, -1, {}, {}});
-        break;
-      case Event::object_end:
-      case Event::array_end:
-        frames_.pop_back();
-        break;
-      case Event::key:
-        frames_.back().key = parsed.get<std::string>();
-        if (!frames_.back().keys.insert(frames_.back().key).second && !duplicate_) {
-          duplicate_ = FormatError{Path(), "the key appears twice in one object"};
-        }
-        break;
-      case Event::value:
-        BeginElement();
-        break;
+  explicit DocumentBuilder(Document& document) : document_(document) {}
+
+  bool null() override { return Add(nullptr) != nullptr; }
+  bool boolean(bool value) override { return Add(value) != nullptr; }
+  bool number_integer(number_integer_t value) override { return Add(value) != nullptr; }
+  bool number_unsigned(number_unsigned_t value) override { return Add(value) != nullptr; }
+  bool number_float(number_float_t value, const string_t&) override {
+    return Add(value) != nullptr;
+  }
+  bool string(string_t& value) override { return Add(std::move(value)) != nullptr; }
+  bool binary(binary_t& value) override { return Add(Json::binary(std::move(value))) != nullptr; }
+
+  bool start_object(std::size_t) override {
+    frames_.push_back(Frame{Add(Json::object()), false, -1, {}, nullptr, {}});
+    return true;
+  }
+
+  bool key(string_t& key) override {
+    Frame& frame = frames_.back();
+    auto [member, fresh] = frame.value->get_ref<Json::object_t&>().try_emplace(key);
+    frame.key = std::move(key);
+    frame.slot = &member->second;
+    if (fresh) {
+      frame.order.push_back(&*member);
+    } else if (!duplicate_) {
+      duplicate_ = FormatError{Path(), "the key appears twice in one object"};
     }
     return true;
+  }
+
+  bool end_object() override {
+    Frame& frame = frames_.back();
+    document_.members.emplace(frame.value->get_ptr<const Json::object_t*>(),
+                              std::move(frame.order));
+    frames_.pop_back();
+    return true;
+  }
+
+  bool start_array(std::size_t) override {
+    frames_.push_back(Frame{Add(Json::array()), true, -1, {}, nullptr, {}});
+    return true;
+  }
+
+  bool end_array() override {
+    frames_.pop_back();
+    return true;
+  }
+
+  bool parse_error(std::size_t, const std::string&,
+                   const nlohmann::detail::exception& error) override {
+    throw FormatError{"", "not valid JSON: " + ParseErrorText(error.what())};
   }
 
   const std::optional<FormatError>& Duplicate() const { return duplicate_; }
 
  private:
   struct Frame {
+    Json* value = nullptr;
     bool isArray = false;
     long long index = -1;
     std::string key;
-    std::unordered_set<std::string> keys;
+    Json* slot = nullptr;                  // where the value of key goes
+    std::vector<const JsonMember*> order;  // the members so far, in file order
   };
 
-  void BeginElement() {
-    if (!frames_.empty() && frames_.back().isArray) ++frames_.back().index;
+  // Puts a value where the parse position is; a list or object stays in place while it is filled.
+  Json* Add(Json value) {
+    if (frames_.empty()) {
+      document_.root = std::move(value);
+      return &document_.root;
+    }
+    Frame& frame = frames_.back();
+    if (frame.isArray) {
+      ++frame.index;
+      auto& list = frame.value->get_ref<Json::array_t&>();
+      list.push_back(std::move(value));
+      return &list.back();
+    }
+    *frame.slot = std::move(value);
+    return frame.slot;
   }
 
   std::string Path() const {
@@ -320,16 +499,18 @@ class DuplicateKeyFinder {
     return path;
   }
 
+  Document& document_;
   std::vector<Frame> frames_;
   std::optional<FormatError> duplicate_;
 };
 
 class SceneReader {
  public:
-  explicit SceneReader(SimHost& host) : host_(host) {}
+  SceneReader(SimHost& host, const Document& parsed) : host_(host), parsed_(parsed) {}
 
   // Fills the host from the document; throws FormatError at the first break of the format.
-  void Read(const Json& document) {
+  void Read() {
+    const Json& document = parsed_.root;
     ExpectObject(document, "", "a scene document");
     CheckKeys(document, "", "the document", {"format", "version", "scene", "nodes", "anims"});
     const Json& format = Required(document, "", "format");
@@ -360,6 +541,19 @@ class SceneReader {
     std::string path;
   };
 
+  // Every key of j must be one of allowed.
+  void CheckKeys(const Json& j, const std::string& path, std::string_view what,
+                 std::initializer_list<std::string_view> allowed) const {
+    for (const JsonMember* member : parsed_.Members(j)) {
+      bool known = false;
+      for (std::string_view name : allowed) known = known || member->first == name;
+      if (!known) {
+        Fail(Key(path, member->first),
+             "unknown key; " + std::string(what) + " takes only: " + JoinNames(allowed));
+      }
+    }
+  }
+
   SimAnim* ReadRef(const Json& j, const std::string& path, RefKind kind, bool nullable) {
     if (j.is_null() && nullable) return nullptr;
     if (!j.is_string()) {
@@ -367,7 +561,7 @@ class SceneReader {
                std::string("the id of ") + std::string(RefKindName(kind)) +
                    (nullable ? " or null" : ""));
     }
-    const std::string id = j.get<std::string>();
+    const std::string id = IdOf(j.get<std::string>(), path, "an id");
     SimAnim* anim = host_.FindAnim(id);
     if (!anim) Fail(path, "no anim has the id " + Quoted(id));
     if (!Accepts(kind, anim->superClass)) {
@@ -391,11 +585,11 @@ class SceneReader {
     std::vector<Head> heads;
     std::unordered_map<AnimHandle, std::string> handleOwners;
     AnimHandle highest = 0;
-    for (const auto& item : anims.items()) {
-      Head head{item.key(), Key("anims", item.key()), &item.value(), 0, {}, {}, {}};
-      const std::string& path = head.path;
+    for (const JsonMember* member : parsed_.Members(anims)) {
+      const std::string path = Key("anims", member->first);
+      Head head{IdOf(member->first, path, "an anim id"), path, &member->second, 0, {}, {}, {}};
       if (head.id.empty()) Fail(path, "an anim id must not be empty");
-      const Json& j = item.value();
+      const Json& j = member->second;
       ExpectObject(j, path, "an anim");
       head.super = ReadSuper(Required(j, path, "super"), Key(path, "super"));
       head.className = ReadText(Required(j, path, "class"), Key(path, "class"));
@@ -747,7 +941,7 @@ class SceneReader {
     auto node = std::make_unique<SimNode>();
     if (const Json* name = Member(j, "name")) node->name = ReadText(*name, Key(path, "name"));
     if (const Json* id = Member(j, "id")) {
-      node->id = ReadString(*id, Key(path, "id"));
+      node->id = IdOf(ReadString(*id, Key(path, "id")), Key(path, "id"), "a node id");
       if (node->id.empty()) Fail(Key(path, "id"), "a node id must not be empty");
       auto [owner, fresh] = nodeIds_.try_emplace(node->id, NodeEntry{node.get(), path});
       if (!fresh) {
@@ -765,8 +959,9 @@ class SceneReader {
       node->transform = ReadTransform(*transform, Key(path, "transform"));
     }
     if (const Json* target = Member(j, "target")) {
-      targets_.push_back(
-          PendingTarget{node.get(), ReadString(*target, Key(path, "target")), Key(path, "target")});
+      const std::string targetPath = Key(path, "target");
+      targets_.push_back(PendingTarget{
+          node.get(), IdOf(ReadString(*target, targetPath), targetPath, "an id"), targetPath});
     }
     if (const Json* head = Member(j, "group_head")) {
       node->groupHead = ReadBool(*head, Key(path, "group_head"));
@@ -854,8 +1049,9 @@ class SceneReader {
     if (const Json* v = Member(j, "resolve")) {
       const std::string resolvePath = Key(path, "resolve");
       ExpectObject(*v, resolvePath, "the resolved paths by path");
-      for (const auto& item : v->items()) {
-        host_.resolve[FromUtf8(item.key())] = ReadText(item.value(), Key(resolvePath, item.key()));
+      for (const JsonMember* member : parsed_.Members(*v)) {
+        host_.resolve[TextOf(member->first)] =
+            ReadText(member->second, Key(resolvePath, member->first));
       }
     }
     if (const Json* v = Member(j, "scene_materials")) {
@@ -875,24 +1071,18 @@ class SceneReader {
   };
 
   SimHost& host_;
+  const Document& parsed_;
   std::unordered_map<std::string, NodeEntry> nodeIds_;
   std::vector<PendingTarget> targets_;
   bool userScriptsDirGiven_ = false;
 };
 
+// Texts of the file in a message are UTF-8, with a lone surrogate shown as U+FFFD.
 std::string Message(std::string_view source, const std::string& path, const std::string& what) {
   std::string message(source);
   message += ": ";
-  if (!path.empty()) message += path + ": ";
-  return message + what;
-}
-
-// nlohmann's messages begin with "[json.exception.parse_error.101] ": the reader wants the rest,
-// as valid UTF-8 (it quotes the bytes it stopped at, which may be malformed).
-std::string ParseErrorText(const std::string& what) {
-  const size_t end = what.find("] ");
-  const bool prefixed = what.rfind("[json.exception", 0) == 0 && end != std::string::npos;
-  return ToUtf8(FromUtf8(prefixed ? what.substr(end + 2) : what));
+  if (!path.empty()) message += ToUtf8(TextOf(path)) + ": ";
+  return message + ToUtf8(TextOf(what));
 }
 
 }  // namespace
@@ -900,17 +1090,17 @@ std::string ParseErrorText(const std::string& what) {
 SceneLoadResult LoadSceneText(std::string_view json, std::string_view sourceName) {
   SceneLoadResult result;
   try {
-    DuplicateKeyFinder duplicates;
-    const Json document =
-        Json::parse(json.begin(), json.end(), [&](int, Json::parse_event_t event, Json& parsed) {
-          return duplicates.OnEvent(event, parsed);
-        });
-    if (duplicates.Duplicate()) {
-      throw *duplicates.Duplicate();
+    const std::optional<std::string> carried = CarryLoneSurrogates(json);
+    const std::string_view text = carried ? std::string_view(*carried) : json;
+    Document document;
+    DocumentBuilder builder(document);
+    Json::sax_parse(text.begin(), text.end(), &builder);
+    if (builder.Duplicate()) {
+      throw *builder.Duplicate();
     }
     auto host = std::make_unique<SimHost>();
-    SceneReader reader(*host);
-    reader.Read(document);
+    SceneReader reader(*host, document);
+    reader.Read();
     if (!reader.UserScriptsDirGiven()) {
       host->userScriptsDir = DefaultUserScriptsDir();
       std::error_code ignored;  // the folder is a convenience; a scene works without it
@@ -920,8 +1110,6 @@ SceneLoadResult LoadSceneText(std::string_view json, std::string_view sourceName
     result.host = std::move(host);
   } catch (const FormatError& error) {
     result.message = Message(sourceName, error.path, error.what);
-  } catch (const Json::exception& error) {  // only the parser throws these
-    result.message = Message(sourceName, "", "not valid JSON: " + ParseErrorText(error.what()));
   } catch (const std::exception& error) {
     result.message = Message(sourceName, "", std::string("cannot be read: ") + error.what());
   }

@@ -2,6 +2,7 @@
 #include <charconv>
 #include <cmath>
 #include <fstream>
+#include <tuple>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -12,31 +13,9 @@
 namespace larkspur::sim {
 namespace {
 
-// A JSON value on its way to text; numbers and strings are already formatted.
-struct Out {
-  enum class Kind { kScalar, kList, kObject };
-  Kind kind = Kind::kScalar;
-  std::string scalar;
-  std::vector<Out> items;
-  std::vector<std::pair<std::string, Out>> members;
-
-  static Out Scalar(std::string text) { return Out{Kind::kScalar, std::move(text), {}, {}}; }
-  static Out List() { return Out{Kind::kList, {}, {}, {}}; }
-  static Out Object() { return Out{Kind::kObject, {}, {}, {}}; }
-
-  Out& Add(std::string key, Out value) {
-    members.emplace_back(std::move(key), std::move(value));
-    return *this;
-  }
-  Out& Push(Out value) {
-    items.push_back(std::move(value));
-    return *this;
-  }
-  bool Empty() const { return items.empty() && members.empty(); }
-};
-
-std::string QuoteJson(std::string_view utf8) {
-  std::string out = "\"";
+// The JSON escapes of UTF-8 text, without quotes.
+std::string EscapeJson(std::string_view utf8) {
+  std::string out;
   for (const char c : utf8) {
     const auto byte = static_cast<unsigned char>(c);
     switch (c) {
@@ -72,14 +51,71 @@ std::string QuoteJson(std::string_view utf8) {
         }
     }
   }
-  return out + "\"";
+  return out;
 }
+
+std::string QuoteJson(std::string_view utf8) {
+  return "\"" + EscapeJson(utf8) + "\"";
+}
+
+// Text in JSON quotes. A lone surrogate, which UTF-8 cannot hold, is written as its escape so that
+// the scene reads back the same.
+std::string QuoteText(std::u16string_view text) {
+  auto isHigh = [](char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; };
+  auto isLow = [](char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; };
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string out = "\"";
+  size_t start = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char16_t unit = text[i];
+    if (isHigh(unit) && i + 1 < text.size() && isLow(text[i + 1])) {
+      ++i;
+    } else if (isHigh(unit) || isLow(unit)) {
+      out += EscapeJson(ToUtf8(text.substr(start, i - start)));
+      out += {'\\',
+              'u',
+              kHex[unit >> 12],
+              kHex[(unit >> 8) & 0xF],
+              kHex[(unit >> 4) & 0xF],
+              kHex[unit & 0xF]};
+      start = i + 1;
+    }
+  }
+  return out + EscapeJson(ToUtf8(text.substr(start))) + "\"";
+}
+
+// A JSON value on its way to text; numbers and strings are already formatted.
+struct Out {
+  enum class Kind { kScalar, kList, kObject };
+  Kind kind = Kind::kScalar;
+  std::string scalar;
+  std::vector<Out> items;
+  std::vector<std::pair<std::string, Out>> members;  // keys already quoted
+
+  static Out Scalar(std::string text) { return Out{Kind::kScalar, std::move(text), {}, {}}; }
+  static Out List() { return Out{Kind::kList, {}, {}, {}}; }
+  static Out Object() { return Out{Kind::kObject, {}, {}, {}}; }
+
+  Out& Add(std::string_view key, Out value) {
+    members.emplace_back(QuoteJson(key), std::move(value));
+    return *this;
+  }
+  Out& Add(const Text& key, Out value) {
+    members.emplace_back(QuoteText(key), std::move(value));
+    return *this;
+  }
+  Out& Push(Out value) {
+    items.push_back(std::move(value));
+    return *this;
+  }
+  bool Empty() const { return items.empty() && members.empty(); }
+};
 
 Out String(std::string_view utf8) {
   return Out::Scalar(QuoteJson(utf8));
 }
 Out String(const Text& text) {
-  return String(ToUtf8(text));
+  return Out::Scalar(QuoteText(text));
 }
 Out Null() {
   return Out::Scalar("null");
@@ -142,7 +178,7 @@ bool RenderInline(const Out& value, std::string& out, size_t limit) {
       out += '{';
       for (size_t i = 0; i < value.members.size(); ++i) {
         if (i > 0) out += ", ";
-        out += QuoteJson(value.members[i].first) + ": ";
+        out += value.members[i].first + ": ";
         if (!RenderInline(value.members[i].second, out, limit)) return false;
       }
       out += '}';
@@ -172,7 +208,7 @@ void Render(const Out& value, size_t indent, size_t column, std::string& out) {
     if (list) {
       Render(value.items[i], indent + 2, inner.size(), out);
     } else {
-      const std::string key = QuoteJson(value.members[i].first) + ": ";
+      const std::string key = value.members[i].first + ": ";
       out += key;
       Render(value.members[i].second, indent + 2, inner.size() + key.size(), out);
     }
@@ -267,11 +303,12 @@ class SceneWriter {
     if (host_.fbxExport == FbxExportMode::kFails) s.Add("fbx_export", String("fails"));
     if (host_.fbxExport == FbxExportMode::kNoFile) s.Add("fbx_export", String("no_file"));
     if (!host_.resolve.empty()) {
-      std::vector<std::pair<std::string, std::string>> sorted;
-      for (const auto& [from, to] : host_.resolve) sorted.emplace_back(ToUtf8(from), ToUtf8(to));
+      // In the order of the UTF-8 text, then of the UTF-16 text (lone surrogates alike in UTF-8).
+      std::vector<std::tuple<std::string, Text, Text>> sorted;
+      for (const auto& [from, to] : host_.resolve) sorted.emplace_back(ToUtf8(from), from, to);
       std::sort(sorted.begin(), sorted.end());
       Out resolve = Out::Object();
-      for (const auto& [from, to] : sorted) resolve.Add(from, String(to));
+      for (const auto& [utf8, from, to] : sorted) resolve.Add(from, String(to));
       s.Add("resolve", std::move(resolve));
     }
     if (host_.sceneMaterials) {

@@ -72,6 +72,21 @@ TEST(SceneFileErrors, NameTheFileTheKeyPathAndWhatWasExpected) {
       {Document(R"("nodes": [{"name": "a", "children": [{}, {"name": "b", "name": "c"}]}])"),
        "test.json: nodes[0].children[1].name: the key appears twice in one object"},
       {WithAnims(R"("anims": {})"), "test.json: anims: the key appears twice in one object"},
+      {Document(R"("zz": 1, "aa": 2)"), "test.json: zz: unknown key"},
+      // A lone surrogate: messages show it as U+FFFD; ids, which are UTF-8, cannot hold it.
+      {Document(R"("scene": {"resolve": {"\ud800": "a", "\udbff": "b", "\ud800": "c"}})"),
+       "test.json: scene.resolve.\xEF\xBF\xBD: the key appears twice in one object"},
+      {Document(R"("anims": {"a\ud800": {"super": "helper", "class": "D"}})"),
+       "test.json: anims.a\xEF\xBF\xBD: an anim id must not hold a lone surrogate (\\ud800)"},
+      {Document(R"("nodes": [{"id": "\udc00"}])"),
+       "test.json: nodes[0].id: a node id must not hold a lone surrogate (\\udc00)"},
+      {WithAnims(R"("nodes": [{"object": "\udc00box"}])"),
+       "test.json: nodes[0].object: an id must not hold a lone surrogate (\\udc00)"},
+      {Document(R"("scene": {"fbx_export": "\ud800"})"),
+       "scene.fbx_export: expected \"writes\", \"fails\" or \"no_file\", found a string "
+       "(\"\xEF\xBF\xBD\")"},
+      {Document(R"("scene": {"file_name": "\ud800" 1})"),
+       "test.json: not valid JSON: parse error at line 1, column "},
       // Nodes.
       {Document(R"("nodes": {})"),
        "nodes: expected the list of the root's children (a list), found an object"},
@@ -462,6 +477,63 @@ TEST(SceneFileLoad, HandlesAreKeptOrGivenDistinctlyAfterTheGivenOnes) {
   EXPECT_EQ(anims[4]->id, "auto2");
 }
 
+// Text the system holds in UTF-16 may have an unpaired surrogate, which JSON writes as an escape.
+TEST(SceneFileLoad, LoneSurrogateEscapesBecomeLoneCodeUnits) {
+  const auto host = LoadOrFail(Document(R"(
+    "nodes": [{"name": "a\ud800b"}, {"name": "\udc00\ud800"},
+              {"name": "\ud83d\ude00 \ud83d"}, {"name": "\\ud800 \\\udfff"},
+              {"name": "\ufdd0\ud800 \ufdd0\ue000 )"
+                                        "\xEF\xB7\x90"
+                                        R"(\ufdd0 \uD800"}],
+    "anims": {"\ufdd0mat": {"super": "material", "class": "Std"},
+              "mat": {"super": "material", "class": "Std\udbff", "name": "M\udfff",
+                      "sub_texmaps": [{"slot": "Slot\ud800", "map": null}],
+                      "params": [[{"name": "path\ud801", "type": "TYPE_STRING",
+                                   "value": "C:\\maps\\\udc01.png"}]]}},
+    "scene": {"file_path": "D:\\\ud800", "resolve": {"\ud800": "\udc00", "\ud801": "x"},
+              "scene_materials": ["\ufdd0mat"]})"));
+  ASSERT_TRUE(host);
+  struct Case {
+    const char16_t* name;
+    std::u16string text;
+  };
+  const Case texts[] = {
+      {u"a lone high surrogate", Child(host->Root(), 0)->name},
+      {u"a low before a high", Child(host->Root(), 1)->name},
+      {u"a pair and a lone half of one", Child(host->Root(), 2)->name},
+      {u"escaped backslashes", Child(host->Root(), 3)->name},
+      {u"noncharacters of the file", Child(host->Root(), 4)->name},
+  };
+  const std::u16string wanted[] = {
+      std::u16string(u"a\xD800"
+                     u"b"),
+      std::u16string(u"\xDC00\xD800"),
+      std::u16string(u"\xD83D\xDE00 \xD83D"),
+      std::u16string(u"\\ud800 \\\xDFFF"),
+      std::u16string(u"\xFDD0\xD800 \xFDD0\xE000 \xFDD0\xFDD0 \xD800"),
+  };
+  for (size_t i = 0; i < std::size(texts); ++i) {
+    EXPECT_EQ(texts[i].text, wanted[i]) << ToUtf8(texts[i].name);
+  }
+  const SimAnim* mat = host->FindAnim("mat");
+  ASSERT_NE(mat, nullptr);
+  EXPECT_EQ(mat->className, std::u16string(u"Std\xDBFF"));
+  EXPECT_EQ(mat->name, std::u16string(u"M\xDFFF"));
+  ASSERT_EQ(mat->subTexmaps.size(), 1u);
+  EXPECT_EQ(mat->subTexmaps[0].slotName, std::u16string(u"Slot\xD800"));
+  ASSERT_EQ(mat->blocks.size(), 1u);
+  const SimParamDef& def = mat->blocks[0]->defs.at(0);
+  EXPECT_EQ(def.def.internalName, std::u16string(u"path\xD801"));
+  EXPECT_EQ(def.values.at(0).text, std::u16string(u"C:\\maps\\\xDC01.png"));
+  EXPECT_EQ(host->filePath, std::u16string(u"D:\\\xD800"));
+  EXPECT_EQ(host->resolve.at(std::u16string(u"\xD800")), std::u16string(u"\xDC00"));
+  EXPECT_EQ(host->resolve.at(std::u16string(u"\xD801")), u"x");
+  // An id with a noncharacter is UTF-8 as written.
+  ASSERT_TRUE(host->sceneMaterials.has_value());
+  EXPECT_EQ(host->sceneMaterials->at(0), host->FindAnim("\xEF\xB7\x90mat"));
+  EXPECT_NE(host->FindAnim("\xEF\xB7\x90mat"), nullptr);
+}
+
 TEST(SceneFileLoad, TransformsInBothFormsGiveTheObjectTransform) {
   const auto host = LoadOrFail(Document(R"("nodes": [
     {"transform": {"position": [1, 2, 3], "rotation": [0, 0, 2, 2], "scale": [2, 3, 4]}},
@@ -548,6 +620,32 @@ TEST(SceneFileRoundTrip, LoadWriteLoadWriteGivesTheSameText) {
     ASSERT_TRUE(second);
     EXPECT_EQ(WriteOrFail(*second), written);
   }
+}
+
+TEST(SceneFileRoundTrip, LoneSurrogatesAreWrittenAsEscapes) {
+  const auto first = LoadOrFail(Document(R"(
+    "nodes": [{"name": "a\ud800b\ud83d\ude00\\udc00"}],
+    "anims": {"m": {"super": "material", "class": "Std", "name": "\udfff\ufdd0"}},
+    "scene": {"resolve": {"\ud800": "\udc00"}})"));
+  ASSERT_TRUE(first);
+  const std::string written = WriteOrFail(*first);
+  EXPECT_NE(written.find(R"("name": "a\ud800b)"
+                         "\xF0\x9F\x98\x80"
+                         R"(\\udc00")"),
+            std::string::npos)
+      << written;
+  EXPECT_NE(written.find(R"("name": "\udfff)"
+                         "\xEF\xB7\x90"
+                         R"(")"),
+            std::string::npos)
+      << written;
+  EXPECT_NE(written.find(R"("\ud800": "\udc00")"), std::string::npos) << written;
+  const auto second = LoadOrFail(written);
+  ASSERT_TRUE(second);
+  EXPECT_EQ(Child(second->Root(), 0)->name, Child(first->Root(), 0)->name);
+  EXPECT_EQ(second->FindAnim("m")->name, first->FindAnim("m")->name);
+  EXPECT_EQ(second->resolve, first->resolve);
+  EXPECT_EQ(WriteOrFail(*second), written);
 }
 
 TEST(SceneFileRoundTrip, NumbersComeBackBitForBit) {
