@@ -21,8 +21,12 @@ std::vector<std::string> Utf8Words(const Args& args) {
   for (const Text& a : args) words.push_back(ToUtf8(a));
   return words;
 }
-int RunBalance(const Args& args) { return RunBalanceCommand(Utf8Words(args)); }
-int RunSubmit(const Args& args) { return RunSubmitCommand(Utf8Words(args)); }
+int RunBalance(const Args& args) {
+  return RunBalanceCommand(Utf8Words(args));
+}
+int RunSubmit(const Args& args) {
+  return RunSubmitCommand(Utf8Words(args));
+}
 
 const Command kCommands[] = {
     {u"package", u"build the scene package of a scene file", RunPackageCommand},
