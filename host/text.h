@@ -21,6 +21,14 @@ Text FromUtf8(std::string_view bytes);
 // ASCII text (literals, numbers) widened unit by unit.
 Text Widen(std::string_view ascii);
 
+// UTF-16 surrogate halves; a lone one is a half without its partner.
+inline bool IsHighSurrogate(char16_t unit) {
+  return unit >= 0xD800 && unit <= 0xDBFF;
+}
+inline bool IsLowSurrogate(char16_t unit) {
+  return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
 // towlower in the C locale: only A-Z change.
 char16_t ToLowerAscii(char16_t c);
 Text ToLowerAscii(std::u16string_view text);

@@ -56,14 +56,6 @@ constexpr char16_t kCarrier = 0xFDD0;
 constexpr char16_t kCarriedBase = 0xE000;
 constexpr std::string_view kCarrierUtf8 = "\xEF\xB7\x90";
 
-bool IsHighSurrogate(char16_t unit) {
-  return unit >= 0xD800 && unit <= 0xDBFF;
-}
-
-bool IsLowSurrogate(char16_t unit) {
-  return unit >= 0xDC00 && unit <= 0xDFFF;
-}
-
 // The code unit of the escape \uXXXX at json[at], if there is one.
 std::optional<char16_t> EscapedUnit(std::string_view json, size_t at) {
   if (at > json.size() || json.size() - at < 6 || json[at] != '\\' || json[at + 1] != 'u') {

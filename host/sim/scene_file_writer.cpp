@@ -61,16 +61,14 @@ std::string QuoteJson(std::string_view utf8) {
 // Text in JSON quotes. A lone surrogate, which UTF-8 cannot hold, is written as its escape so that
 // the scene reads back the same.
 std::string QuoteText(std::u16string_view text) {
-  auto isHigh = [](char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; };
-  auto isLow = [](char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; };
   static constexpr char kHex[] = "0123456789abcdef";
   std::string out = "\"";
   size_t start = 0;
   for (size_t i = 0; i < text.size(); ++i) {
     const char16_t unit = text[i];
-    if (isHigh(unit) && i + 1 < text.size() && isLow(text[i + 1])) {
+    if (IsHighSurrogate(unit) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
       ++i;
-    } else if (isHigh(unit) || isLow(unit)) {
+    } else if (IsHighSurrogate(unit) || IsLowSurrogate(unit)) {
       out += EscapeJson(ToUtf8(text.substr(start, i - start)));
       out += {'\\',
               'u',
