@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "json/json_text.h"
 #include "nodetree/param_rows.h"
-#include "package/json_text.h"
 
 namespace larkspur {
 namespace {

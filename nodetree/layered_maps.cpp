@@ -6,9 +6,9 @@
 #include <limits>
 #include <string_view>
 
+#include "json/json_text.h"
 #include "nodetree/param_lookup.h"
 #include "nodetree/param_rows.h"
-#include "package/json_text.h"
 
 namespace larkspur {
 namespace {

@@ -1,7 +1,7 @@
 #include "nodetree/material_tables.h"
 
+#include "json/json_text.h"
 #include "nodetree/param_lookup.h"
-#include "package/json_text.h"
 
 namespace larkspur {
 namespace {

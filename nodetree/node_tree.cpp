@@ -5,9 +5,9 @@
 #include <unordered_set>
 #include <vector>
 
+#include "json/json_text.h"
 #include "nodetree/class_dispatch.h"
 #include "nodetree/param_lookup.h"
-#include "package/json_text.h"
 
 namespace larkspur {
 namespace {

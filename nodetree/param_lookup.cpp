@@ -1,6 +1,6 @@
 #include "nodetree/param_lookup.h"
 
-#include "package/json_text.h"
+#include "json/json_text.h"
 
 namespace larkspur {
 namespace pt = host::param_type;

@@ -4,8 +4,8 @@
 #include <unordered_map>
 
 #include "host/scene_walk.h"
+#include "json/json_text.h"
 #include "nodetree/param_lookup.h"
-#include "package/json_text.h"
 #include "package/transform.h"
 
 namespace larkspur {
