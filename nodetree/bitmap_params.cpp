@@ -37,6 +37,12 @@ ParamValue StringValue(Text text) {
   return value;
 }
 
+// The part of a path after its last backslash or forward slash; the path itself without one.
+Text FileNameOfPath(const Text& path) {
+  const size_t separator = path.find_last_of(u"\\/");
+  return separator == Text::npos ? path : path.substr(separator + 1);
+}
+
 Text FlagText(int flags, int bit) {
   return FormatJsonBool((flags & bit) != 0);
 }
@@ -47,11 +53,6 @@ Text TilingModeText(int flags, int mirror, int tile) {
 }
 
 }  // namespace
-
-Text FileNameOfPath(const Text& path) {
-  const size_t separator = path.find_last_of(u"\\/");
-  return separator == Text::npos ? path : path.substr(separator + 1);
-}
 
 void FileNameRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines) {
   lines.push_back(ParamLine(row.key, StringValue(FileNameOfPath(PathOf(context, row.source)))));

@@ -7,9 +7,6 @@
 
 namespace larkspur {
 
-// The part of a path after its last backslash or forward slash; the path itself without one.
-Text FileNameOfPath(const Text& path);
-
 // "key" with the file name of the path parameter: always, empty without a file.
 void FileNameRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines);
 // "key" with the whole path, only when there is one.
