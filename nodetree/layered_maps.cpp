@@ -22,7 +22,7 @@ bool IsTrue(const ParamValue& value) {
   return value.kind == ParamKind::Bool && value.boolValue;
 }
 
-// "key":true only for a bool that is on.
+// "key":true for a bool that is on; "key":false for off, for any other kind and when missing.
 void IsOnRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines) {
   lines.push_back(RawLine(row.key, FormatJsonBool(IsTrue(context.Value(row.source)))));
 }
@@ -86,9 +86,10 @@ void AppendItemArray(const RowContext& context, const ParamRow& row, ElementText
                      std::vector<Text>& lines) {
   const int32_t count = ItemCount(context);
   if (count < 1) return;
+  const int32_t written = std::min(count, kMaxMultiMapItems);
   std::vector<Text> elements;
-  elements.reserve(static_cast<size_t>(std::min(count, kMaxMultiMapItems)));
-  for (int32_t i = 0; i < std::min(count, kMaxMultiMapItems); ++i) {
+  elements.reserve(static_cast<size_t>(written));
+  for (int32_t i = 0; i < written; ++i) {
     elements.push_back(text(context.TabValue(row.source, i)));
   }
   lines.push_back(RawLine(row.key, Joined(elements, u'[', u']')));

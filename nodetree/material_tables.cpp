@@ -1,5 +1,7 @@
 #include "nodetree/material_tables.h"
 
+#include "json/json_text.h"
+
 namespace larkspur {
 
 void OneMinusRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines) {
@@ -9,16 +11,15 @@ void OneMinusRow(const RowContext& context, const ParamRow& row, std::vector<Tex
 
 void MetalnessFlagRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines) {
   const ParamValue value = context.Value(row.source);
-  ParamValue flag;
-  flag.kind = ParamKind::Bool;
+  bool on = false;
   if (value.kind == ParamKind::Bool) {
-    flag.boolValue = value.boolValue;
+    on = value.boolValue;
   } else if (value.kind == ParamKind::Int) {
-    flag.boolValue = value.intValue == 1;
+    on = value.intValue == 1;
   } else {
     return;
   }
-  lines.push_back(ParamLine(row.key, flag));
+  lines.push_back(RawLine(row.key, FormatJsonBool(on)));
 }
 
 }  // namespace larkspur
