@@ -11,80 +11,81 @@ namespace {
 
 struct DispatchRule {
   std::u16string_view name;  // lower case
-  ParamExporter exporter;
+  ParamTable table;
 };
 
 // Tested first, against the whole lower-cased class name, in this order.
 constexpr DispatchRule kExactRules[] = {
-    {u"coronabitmap", ExportCoronaBitmapParams},
-    {u"coronamtl", ExportCoronaMaterialParams},
-    {u"coronalayeredmtl", ExportLayeredMaterialParams},
-    {u"coronamixtex", ExportMixParams},
-    {u"coronablendmtl", ExportBlendMaterialParams},
-    {u"coronanormaltex", ExportNormalParams},
-    {u"coronabumptex", ExportBumpParams},
-    {u"coronacolortex", ExportCoronaColorParams},
-    {u"coronacolor", ExportCoronaColorParams},
-    {u"coronalightmtl", ExportLightMaterialParams},
-    {u"coronaskinmtl", ExportSkinMaterialParams},
-    {u"coronarayswitchmtl", ExportRaySwitchMaterialParams},
-    {u"coronaaotexmap", ExportAmbientOcclusionParams},
-    {u"coronafrontback", ExportFrontBackParams},
-    {u"falloff", ExportFalloffParams},
-    {u"mix", ExportMixParams},
-    {u"noise", ExportNoiseParams},
-    {u"output", ExportOutputParams},
-    {u"gradient", ExportGradientParams},
-    {u"gradient_ramp", ExportGradientRampParams},
-    {u"gradientramp", ExportGradientRampParams},
-    {u"gradient ramp", ExportGradientRampParams},
-    {u"bitmaptexture", ExportBitmapParams},
-    {u"bitmap", ExportBitmapParams},
-    {u"color_correction", ExportColorCorrectionParams},
-    {u"color correction", ExportColorCorrectionParams},
-    {u"cellular", ExportCellularParams},
-    {u"rgb_multiply", ExportRgbMultiplyParams},
-    {u"color_map", ExportSolidColorParams},
-    {u"blend", ExportBlendParams},
-    {u"multitexture", ExportMultiTextureParams},
+    {u"coronabitmap",       kCoronaBitmapRows     },
+    {u"coronamtl",          kCoronaMaterialRows   },
+    {u"coronalayeredmtl",   kLayeredMaterialRows  },
+    {u"coronamixtex",       kMixRows              },
+    {u"coronablendmtl",     kBlendMaterialRows    },
+    {u"coronanormaltex",    kNormalRows           },
+    {u"coronabumptex",      kBumpRows             },
+    {u"coronacolortex",     kCoronaColorRows      },
+    {u"coronacolor",        kCoronaColorRows      },
+    {u"coronalightmtl",     kLightMaterialRows    },
+    {u"coronaskinmtl",      kSkinMaterialRows     },
+    {u"coronarayswitchmtl", kRaySwitchMaterialRows},
+    {u"coronaaotexmap",     kAmbientOcclusionRows },
+    {u"coronafrontback",    kFrontBackRows        },
+    {u"falloff",            kFalloffRows          },
+    {u"mix",                kMixRows              },
+    {u"noise",              kNoiseRows            },
+    {u"output",             kOutputRows           },
+    {u"gradient",           kGradientRows         },
+    {u"gradient_ramp",      kGradientRampRows     },
+    {u"gradientramp",       kGradientRampRows     },
+    {u"gradient ramp",      kGradientRampRows     },
+    {u"bitmaptexture",      kBitmapRows           },
+    {u"bitmap",             kBitmapRows           },
+    {u"color_correction",   kColorCorrectionRows  },
+    {u"color correction",   kColorCorrectionRows  },
+    {u"cellular",           kCellularRows         },
+    {u"rgb_multiply",       kRgbMultiplyRows      },
+    {u"color_map",          kSolidColorRows       },
+    {u"blend",              kBlendRows            },
+    {u"multitexture",       kMultiTextureRows     },
 };
 
 // Tested when no exact rule matched, for a part of the lower-cased class name, in this order:
 // an earlier rule wins over a later one that the name also contains ("coronacolorcorrect"
 // before "coronacolor"), and "ao" catches every remaining name with those two letters.
 constexpr DispatchRule kContainmentRules[] = {
-    {u"legacy", ExportCoronaMaterialParams},
-    {u"physical", ExportCoronaMaterialParams},
-    {u"lightmtl", ExportLightMaterialParams},
-    {u"skinmtl", ExportSkinMaterialParams},
-    {u"ao", ExportAmbientOcclusionParams},
-    {u"composite", ExportCompositeParams},
-    {u"coronacolorcorrect", ExportCoronaColorCorrectParams},
-    {u"coronamix", ExportMixParams},
-    {u"coronacolor", ExportCoronaColorParams},
-    {u"rgb_multiply", ExportRgbMultiplyParams},
-    {u"color_map", ExportSolidColorParams},
-    {u"multimap", ExportMultiMapParams},
-    {u"roundedge", ExportRoundEdgeParams},
-    {u"triplanar", ExportTriplanarParams},
+    {u"legacy",             kCoronaMaterialRows    },
+    {u"physical",           kCoronaMaterialRows    },
+    {u"lightmtl",           kLightMaterialRows     },
+    {u"skinmtl",            kSkinMaterialRows      },
+    {u"ao",                 kAmbientOcclusionRows  },
+    {u"composite",          kCompositeRows         },
+    {u"coronacolorcorrect", kCoronaColorCorrectRows},
+    {u"coronamix",          kMixRows               },
+    {u"coronacolor",        kCoronaColorRows       },
+    {u"rgb_multiply",       kRgbMultiplyRows       },
+    {u"color_map",          kSolidColorRows        },
+    {u"multimap",           kMultiMapRows          },
+    {u"roundedge",          kRoundEdgeRows         },
+    {u"triplanar",          kTriplanarRows         },
 };
 
 }  // namespace
 
-ParamExporter FindParamExporter(std::u16string_view className) {
+const ParamTable* FindParamTable(std::u16string_view className) {
   const Text key = ToLowerAscii(className);
   for (const DispatchRule& rule : kExactRules) {
-    if (key == rule.name) return rule.exporter;
+    if (key == rule.name) return &rule.table;
   }
   for (const DispatchRule& rule : kContainmentRules) {
-    if (key.find(rule.name) != Text::npos) return rule.exporter;
+    if (key.find(rule.name) != Text::npos) return &rule.table;
   }
   return nullptr;
 }
 
 std::vector<Text> ExportNodeParams(host::Interface& ip, const host::Anim& object) {
-  const ParamExporter exporter = FindParamExporter(object.GetClassName());
-  return exporter ? exporter(ip, object) : std::vector<Text>();
+  const ParamTable* table = FindParamTable(object.GetClassName());
+  if (!table) return {};
+  return ExportRows(RowContext{ip, object, nullptr, ip.GetTime()}, *table);
 }
 
 }  // namespace larkspur

@@ -1,4 +1,4 @@
-// Which parameter lines a node carries: the object's class name selects one parameter exporter,
+// Which parameter lines a node carries: the object's class name selects one parameter table,
 // first by whole name, then by a part of the name.
 #pragma once
 
@@ -7,14 +7,12 @@
 
 #include "host/host.h"
 #include "host/text.h"
+#include "nodetree/param_rows.h"
 
 namespace larkspur {
 
-// Every parameter exporter: the object's parameter lines, in emission order.
-using ParamExporter = std::vector<Text> (*)(host::Interface& ip, const host::Anim& object);
-
-// The exporter selected by a class name in any letter case, or null when no rule names it.
-ParamExporter FindParamExporter(std::u16string_view className);
+// The table selected by a class name in any letter case, or null when no rule names it.
+const ParamTable* FindParamTable(std::u16string_view className);
 
 // The parameter lines of a material or texture map; empty for a class no rule names.
 std::vector<Text> ExportNodeParams(host::Interface& ip, const host::Anim& object);

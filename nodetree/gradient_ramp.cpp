@@ -7,23 +7,10 @@
 #include <string>
 #include <string_view>
 
-#include "nodetree/param_rows.h"
-#include "package/json_text.h"
+#include "json/json_text.h"
 
 namespace larkspur {
 namespace {
-
-// "Gradient_Type" and "gradientType" are two names, not two spellings of one: versions of the
-// map carry one or the other.
-constexpr ParamRow kGradientRampRows[] = {
-    {u"gradient_type", u"Gradient_Type", LineRow},
-    {u"gradient_type", u"gradientType", LineRow},
-    {u"noise_type", u"Noise_Type", LineRow},
-    {u"noise_amount", u"amount", LineRow},
-    {u"noise_size", u"size", LineRow},
-    {u"noise_phase", u"phase", LineRow},
-    {u"noise_levels", u"levels", LineRow},
-};
 
 // The probe: two functions that find the map by name among the materials of the scene's objects
 // and then the scene materials (a visited list ends cycles), and the call that takes the name as
@@ -178,7 +165,8 @@ std::vector<GradientKey> ParseGradientKeys(std::u16string_view answer) {
     }
     if (!complete) continue;
     keys.push_back(GradientKey{
-        numbers[0] / 100.0f, Color{numbers[1] / 255.0f, numbers[2] / 255.0f, numbers[3] / 255.0f}});
+        numbers[0] / 100.0f, Color{numbers[1] / 255.0f, numbers[2] / 255.0f, numbers[3] / 255.0f}
+    });
   }
   std::stable_sort(keys.begin(), keys.end(), [](const GradientKey& a, const GradientKey& b) {
     return a.position < b.position;
@@ -186,18 +174,18 @@ std::vector<GradientKey> ParseGradientKeys(std::u16string_view answer) {
   return keys;
 }
 
-Text KeysLine(const std::vector<GradientKey>& keys) {
-  Text line = u"\"keys\":[";
+Text KeysText(const std::vector<GradientKey>& keys) {
+  Text text = u"[";
   for (size_t i = 0; i < keys.size(); ++i) {
-    if (i > 0) line += u',';
-    line += u"{\"pos\":";
-    line += FormatJsonFloat(keys[i].position);
-    line += u",\"color\":";
-    line += FormatJsonColor(keys[i].color);
-    line += u'}';
+    if (i > 0) text += u',';
+    text += u"{\"pos\":";
+    text += FormatJsonFloat(keys[i].position);
+    text += u",\"color\":";
+    text += FormatJsonColor(keys[i].color);
+    text += u'}';
   }
-  line += u']';
-  return line;
+  text += u']';
+  return text;
 }
 
 }  // namespace
@@ -211,13 +199,11 @@ Text ProbeGradientKeys(host::Interface& ip, const Text& mapName) {
   return result.text;
 }
 
-std::vector<Text> ExportGradientRampParams(host::Interface& ip, const host::Anim& object) {
-  std::vector<Text> lines = ExportRows(ip, object, kGradientRampRows);
-  const Text answer = ProbeGradientKeys(ip, object.GetName());
-  if (answer.empty() || answer.rfind(u"ERROR:", 0) == 0) return lines;
+void GradientKeysRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines) {
+  const Text answer = ProbeGradientKeys(context.ip, context.object.GetName());
+  if (answer.empty() || answer.rfind(u"ERROR:", 0) == 0) return;
   const std::vector<GradientKey> keys = ParseGradientKeys(answer);
-  if (!keys.empty()) lines.push_back(KeysLine(keys));
-  return lines;
+  if (!keys.empty()) lines.push_back(RawLine(row.key, KeysText(keys)));
 }
 
 }  // namespace larkspur

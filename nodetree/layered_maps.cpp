@@ -6,72 +6,50 @@
 #include <limits>
 #include <string_view>
 
-#include "nodetree/param_lookup.h"
-#include "nodetree/param_rows.h"
-#include "package/json_text.h"
+#include "json/json_text.h"
 
 namespace larkspur {
 namespace {
+
+// The parameter whose value is the multi-map's item count.
+constexpr std::u16string_view kItemCountName = u"items";
 
 // A corrupt item count must not make the package grow without bound: per-item arrays stop here,
 // far beyond any count a user sets up by hand.
 constexpr int32_t kMaxMultiMapItems = 100000;
 
-constexpr ParamRow kMultiMapRows[] = {
-    {u"mix_amount", u"mixAmount", LineRow},
-    {u"seed", u"seed", LineRow},
-    {u"hue_random", u"hueRandom", LineRow},
-    {u"saturation_random", u"saturationRandom", LineRow},
-    {u"gamma_random", u"gammaRandom", LineRow},
-    {u"blur_multiplier", u"blurMultiplier", LineRow},
-    {u"additional_outputs", u"additionalOutputs", LineRow},
-};
-
-struct FlagMember {
-  std::u16string_view key;
-  std::u16string_view paramName;
-};
-
-constexpr FlagMember kRandomizeByMembers[] = {
-    {u"primitive", u"randomizePrimitive"},
-    {u"sub_primitive", u"randomizeSubPrimitive"},
-    {u"polygon", u"randomizePolygon"},
-    {u"mesh_element", u"randomizeMeshElement"},
-    {u"instance", u"randomizeInstance"},
-    {u"material_gbuffer", u"randomizeMaterialGBuffer"},
-    {u"object_gbuffer", u"randomizeObjectGBuffer"},
-    {u"material_name", u"randomizeMaterialName"},
-    {u"face_material_id", u"randomizeMaterialId"},
-    {u"decal", u"randomizeDecal"},
-    {u"tile_id", u"randomizeTileId"},
-};
-
-constexpr ParamRow kMultiTextureRows[] = {
-    {u"rnd_by", u"rnd_by", LineRow},
-    {u"seed", u"seed", LineRow},
-};
-
 bool IsTrue(const ParamValue& value) {
   return value.kind == ParamKind::Bool && value.boolValue;
 }
 
-Text RawLine(std::u16string_view key, std::u16string_view value) {
-  Text line = u"\"";
-  line += key;
-  line += u"\":";
-  line += value;
-  return line;
+// "key":true for a bool that is on; "key":false for off, for any other kind and when missing.
+void IsOnRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines) {
+  lines.push_back(RawLine(row.key, FormatJsonBool(IsTrue(context.Value(row.source)))));
 }
 
-// "[a,b,c]" of texts already in JSON form.
-Text JsonArray(const std::vector<Text>& elements) {
-  Text array = u"[";
+constexpr ParamRow kRandomizeByMembers[] = {
+    {u"primitive",        u"randomizePrimitive",       IsOnRow},
+    {u"sub_primitive",    u"randomizeSubPrimitive",    IsOnRow},
+    {u"polygon",          u"randomizePolygon",         IsOnRow},
+    {u"mesh_element",     u"randomizeMeshElement",     IsOnRow},
+    {u"instance",         u"randomizeInstance",        IsOnRow},
+    {u"material_gbuffer", u"randomizeMaterialGBuffer", IsOnRow},
+    {u"object_gbuffer",   u"randomizeObjectGBuffer",   IsOnRow},
+    {u"material_name",    u"randomizeMaterialName",    IsOnRow},
+    {u"face_material_id", u"randomizeMaterialId",      IsOnRow},
+    {u"decal",            u"randomizeDecal",           IsOnRow},
+    {u"tile_id",          u"randomizeTileId",          IsOnRow},
+};
+
+// The elements, already in JSON form, separated by "," between open and close.
+Text Joined(const std::vector<Text>& elements, char16_t open, char16_t close) {
+  Text joined(1, open);
   for (size_t i = 0; i < elements.size(); ++i) {
-    if (i > 0) array += u',';
-    array += elements[i];
+    if (i > 0) joined += u',';
+    joined += elements[i];
   }
-  array += u']';
-  return array;
+  joined += close;
+  return joined;
 }
 
 // printf "%f": six decimals in fixed notation. A non-finite value has no JSON number: null.
@@ -83,9 +61,15 @@ Text FormatFixedSix(float value) {
   return Widen(std::string_view(buffer, static_cast<size_t>(result.ptr - buffer)));
 }
 
-// "items" as an int: an int as is, a float truncated toward zero, anything else 0.
-int32_t ItemCount(const host::Interface& ip, const host::Anim& object) {
-  const ParamValue items = FindParamValue(ip, &object, u"items");
+int32_t CompositeLayerCount(const RowContext& context, std::u16string_view tableName) {
+  const int32_t count = context.TabCount(tableName);
+  if (count >= 0) return count;
+  const host::Anim& map = context.object;
+  return map.SuperClassID() == host::super_class::kTexmap ? map.NumSubTexmaps() : 0;
+}
+
+int32_t ItemCount(const RowContext& context) {
+  const ParamValue items = context.Value(kItemCountName);
   if (items.kind == ParamKind::Int) return items.intValue;
   if (items.kind != ParamKind::Float || std::isnan(items.floatValue)) return 0;
   // Clamped before the conversion, which is undefined for values an int cannot hold.
@@ -95,32 +79,49 @@ int32_t ItemCount(const host::Interface& ip, const host::Anim& object) {
   return static_cast<int32_t>(truncated);
 }
 
-Text MultiMapColor(const host::Interface& ip, const host::Anim& object, int index) {
-  const ParamValue color = FindParamTabValue(ip, &object, u"colors", index);
+// The JSON text of one element of a per-item table.
+using ElementText = Text (*)(const ParamValue& element);
+
+void AppendItemArray(const RowContext& context, const ParamRow& row, ElementText text,
+                     std::vector<Text>& lines) {
+  const int32_t count = ItemCount(context);
+  if (count < 1) return;
+  const int32_t written = std::min(count, kMaxMultiMapItems);
+  std::vector<Text> elements;
+  elements.reserve(static_cast<size_t>(written));
+  for (int32_t i = 0; i < written; ++i) {
+    elements.push_back(text(context.TabValue(row.source, i)));
+  }
+  lines.push_back(RawLine(row.key, Joined(elements, u'[', u']')));
+}
+
+Text ColorText(const ParamValue& color) {
   return color.kind == ParamKind::Color ? FormatJsonColor(color.colorValue) : Text(u"null");
 }
 
-Text MultiMapFrequency(const host::Interface& ip, const host::Anim& object, int index) {
-  const ParamValue frequency = FindParamTabValue(ip, &object, u"frequency", index);
+Text FrequencyText(const ParamValue& frequency) {
   if (frequency.kind == ParamKind::Float) return FormatFixedSix(frequency.floatValue);
   if (frequency.kind == ParamKind::Int) return FormatInt(frequency.intValue);
   return u"1.0";
 }
 
+Text SwitchText(const ParamValue& mapSwitch) {
+  return FormatJsonBool(IsTrue(mapSwitch));
+}
+
 }  // namespace
 
-std::vector<Text> ExportCompositeParams(host::Interface& ip, const host::Anim& object) {
-  int32_t count = FindParamTabCount(&object, u"blendMode");
-  if (count < 0) {
-    count = object.SuperClassID() == host::super_class::kTexmap ? object.NumSubTexmaps() : 0;
-  }
-  std::vector<Text> lines{RawLine(u"num_layers", FormatInt(count))};
+void LayerCountRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines) {
+  lines.push_back(RawLine(row.key, FormatInt(CompositeLayerCount(context, row.source))));
+}
 
+void LayerListRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines) {
+  const int32_t count = CompositeLayerCount(context, row.source);
   std::vector<Text> layers;
   for (int i = 0; i < count; ++i) {
-    const ParamValue mode = FindParamTabValue(ip, &object, u"blendMode", i);
-    const ParamValue opacity = FindParamTabValue(ip, &object, u"opacity", i);
-    const ParamValue mask = FindParamTabValue(ip, &object, u"maskEnabled", i);
+    const ParamValue mode = context.TabValue(row.source, i);
+    const ParamValue opacity = context.TabValue(u"opacity", i);
+    const ParamValue mask = context.TabValue(u"maskEnabled", i);
     Text layer = u"{\"index\":";
     layer += FormatInt(i + 1);
     layer += u",\"blend_mode\":";
@@ -132,57 +133,48 @@ std::vector<Text> ExportCompositeParams(host::Interface& ip, const host::Anim& o
     layer += u'}';
     layers.push_back(std::move(layer));
   }
-  if (!layers.empty()) lines.push_back(RawLine(u"layers", JsonArray(layers)));
-  return lines;
+  if (!layers.empty()) lines.push_back(RawLine(row.key, Joined(layers, u'[', u']')));
 }
 
-std::vector<Text> ExportLayeredMaterialParams(host::Interface&, const host::Anim& object) {
-  const int count = object.SuperClassID() == host::super_class::kMaterial ? object.NumSubMtls() : 0;
-  return {RawLine(u"layer_count", FormatInt(count))};
+void SubMaterialCountRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines) {
+  const host::Anim& material = context.object;
+  const int count =
+      material.SuperClassID() == host::super_class::kMaterial ? material.NumSubMtls() : 0;
+  lines.push_back(RawLine(row.key, FormatInt(count)));
 }
 
-std::vector<Text> ExportMultiMapParams(host::Interface& ip, const host::Anim& object) {
-  const int32_t count = ItemCount(ip, object);
-  std::vector<Text> lines{RawLine(u"item_count", FormatInt(count))};
-  AppendRows(lines, ip, object, kMultiMapRows);
-
-  Text flags = u"{";
-  for (const FlagMember& member : kRandomizeByMembers) {
-    if (flags.size() > 1) flags += u',';
-    flags +=
-        RawLine(member.key, FormatJsonBool(IsTrue(FindParamValue(ip, &object, member.paramName))));
-  }
-  flags += u'}';
-  lines.push_back(RawLine(u"randomize_by", flags));
-
-  if (count < 1) return lines;
-  const int32_t written = std::min(count, kMaxMultiMapItems);
-  std::vector<Text> colors;
-  std::vector<Text> frequencies;
-  std::vector<Text> mapSwitches;
-  for (int i = 0; i < written; ++i) {
-    colors.push_back(MultiMapColor(ip, object, i));
-    frequencies.push_back(MultiMapFrequency(ip, object, i));
-    mapSwitches.push_back(FormatJsonBool(IsTrue(FindParamTabValue(ip, &object, u"texmapsOn", i))));
-  }
-  lines.push_back(RawLine(u"colors", JsonArray(colors)));
-  lines.push_back(RawLine(u"frequency", JsonArray(frequencies)));
-  lines.push_back(RawLine(u"map_enabled", JsonArray(mapSwitches)));
-  return lines;
+void ItemCountRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines) {
+  lines.push_back(RawLine(row.key, FormatInt(ItemCount(context))));
 }
 
-std::vector<Text> ExportMultiTextureParams(host::Interface& ip, const host::Anim& object) {
-  std::vector<Text> lines = ExportRows(ip, object, kMultiTextureRows);
-  // Counts the switches that are on, whether or not their slot holds a map.
+void RandomizeByRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines) {
+  std::vector<Text> members;
+  AppendRows(context, kRandomizeByMembers, members);
+  lines.push_back(RawLine(row.key, Joined(members, u'{', u'}')));
+}
+
+void ItemColorsRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines) {
+  AppendItemArray(context, row, ColorText, lines);
+}
+
+void ItemFrequenciesRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines) {
+  AppendItemArray(context, row, FrequencyText, lines);
+}
+
+void ItemSwitchesRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines) {
+  AppendItemArray(context, row, SwitchText, lines);
+}
+
+void EnabledSlotCountRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines) {
   int enabled = 0;
-  if (object.SuperClassID() == host::super_class::kTexmap) {
-    const int slots = object.NumSubTexmaps();
+  const host::Anim& map = context.object;
+  if (map.SuperClassID() == host::super_class::kTexmap) {
+    const int slots = map.NumSubTexmaps();
     for (int i = 0; i < slots; ++i) {
-      if (IsTrue(FindParamTabValue(ip, &object, u"submap_on", i))) ++enabled;
+      if (IsTrue(context.TabValue(row.source, i))) ++enabled;
     }
   }
-  lines.push_back(RawLine(u"num_textures", FormatInt(enabled)));
-  return lines;
+  lines.push_back(RawLine(row.key, FormatInt(enabled)));
 }
 
 }  // namespace larkspur

@@ -5,9 +5,9 @@
 #include <unordered_set>
 #include <vector>
 
+#include "json/json_text.h"
 #include "nodetree/class_dispatch.h"
 #include "nodetree/param_lookup.h"
-#include "package/json_text.h"
 
 namespace larkspur {
 namespace {
@@ -39,11 +39,11 @@ struct FixedNodeType {
   std::u16string_view type;
 };
 constexpr FixedNodeType kFixedNodeTypes[] = {
-    {u"Bitmap", u"Bitmaptexture"},
-    {u"Falloff", u"falloff"},
-    {u"Composite", u"CompositeTexturemap"},
-    {u"Color Correction", u"Color_Correction"},
-    {u"Output", u"output"},
+    {u"Bitmap",           u"Bitmaptexture"      },
+    {u"Falloff",          u"falloff"            },
+    {u"Composite",        u"CompositeTexturemap"},
+    {u"Color Correction", u"Color_Correction"   },
+    {u"Output",           u"output"             },
 };
 
 Text NodeType(const Text& className) {
@@ -238,10 +238,6 @@ Text BuildNodeTree(host::Interface& ip, host::Anim* object, int depth) {
 
 void ResetNodeRegistry() {
   ProcessNodeTreeState().writtenNodes.clear();
-}
-
-int32_t LastNodeId() {
-  return ProcessNodeTreeState().lastNodeId;
 }
 
 }  // namespace larkspur

@@ -31,7 +31,4 @@ Text BuildNodeTree(host::Interface& ip, host::Anim* object, int depth);
 // Empties the node registry; the node id counter keeps counting.
 void ResetNodeRegistry();
 
-// The id of the last node written in this process (0 before the first).
-int32_t LastNodeId();
-
 }  // namespace larkspur

@@ -1,6 +1,6 @@
 #include "nodetree/param_lookup.h"
 
-#include "package/json_text.h"
+#include "json/json_text.h"
 
 namespace larkspur {
 namespace pt = host::param_type;
@@ -136,55 +136,42 @@ ParamValue FindParamTabValue(const host::Interface& ip, const host::Anim* target
   return result;
 }
 
-Text ParamLine(std::u16string_view key, const ParamValue& value) {
+Text RawLine(std::u16string_view key, std::u16string_view value) {
   Text line = u"\"";
   line += key;
   line += u"\":";
-  switch (value.kind) {
-    case ParamKind::Float:
-      line += FormatJsonFloat(value.floatValue);
-      break;
-    case ParamKind::Int:
-      line += FormatInt(value.intValue);
-      break;
-    case ParamKind::Bool:
-      line += FormatJsonBool(value.boolValue);
-      break;
-    case ParamKind::String:
-      line += u'"';
-      line += EscapeJsonString(value.stringValue);
-      line += u'"';
-      break;
-    case ParamKind::Color:
-      line += FormatJsonColor(value.colorValue);
-      break;
-    case ParamKind::Point3:
-      line += FormatJsonPoint3(value.pointValue);
-      break;
-    case ParamKind::None:
-      line += u"null";
-      break;
-  }
+  line += value;
   return line;
 }
 
+Text ParamLine(std::u16string_view key, const ParamValue& value) {
+  switch (value.kind) {
+    case ParamKind::Float:
+      return RawLine(key, FormatJsonFloat(value.floatValue));
+    case ParamKind::Int:
+      return RawLine(key, FormatInt(value.intValue));
+    case ParamKind::Bool:
+      return RawLine(key, FormatJsonBool(value.boolValue));
+    case ParamKind::String:
+      return RawLine(key, u"\"" + EscapeJsonString(value.stringValue) + u"\"");
+    case ParamKind::Color:
+      return RawLine(key, FormatJsonColor(value.colorValue));
+    case ParamKind::Point3:
+      return RawLine(key, FormatJsonPoint3(value.pointValue));
+    case ParamKind::None:
+      break;
+  }
+  return RawLine(key, u"null");
+}
+
 Text FloatLine(std::u16string_view key, float value) {
-  ParamValue v;
-  v.kind = ParamKind::Float;
-  v.floatValue = value;
-  return ParamLine(key, v);
+  return RawLine(key, FormatJsonFloat(value));
 }
 
 void AddParamLine(std::vector<Text>& lines, const host::Interface& ip, const host::Anim* target,
                   std::u16string_view paramName, std::u16string_view key) {
   const ParamValue value = FindParamValue(ip, target, paramName);
   if (value.kind != ParamKind::None) lines.push_back(ParamLine(key, value));
-}
-
-void AddPercentLine(std::vector<Text>& lines, const host::Interface& ip, const host::Anim* target,
-                    std::u16string_view paramName, std::u16string_view key) {
-  const ParamValue value = FindParamValue(ip, target, paramName);
-  if (value.kind == ParamKind::Float) lines.push_back(FloatLine(key, value.floatValue * 100.0f));
 }
 
 }  // namespace larkspur

@@ -1,31 +1,30 @@
 #include "nodetree/param_rows.h"
 
-#include "nodetree/param_lookup.h"
-
 namespace larkspur {
 
-void LineRow(std::vector<Text>& lines, const host::Interface& ip, const host::Anim& object,
-             const ParamRow& row) {
-  AddParamLine(lines, ip, &object, row.source, row.key);
+void AppendRows(const RowContext& context, ParamTable table, std::vector<Text>& lines) {
+  for (const ParamRow& row : table) row.write(context, row, lines);
 }
 
-void PercentRow(std::vector<Text>& lines, const host::Interface& ip, const host::Anim& object,
-                const ParamRow& row) {
-  AddPercentLine(lines, ip, &object, row.source, row.key);
+std::vector<Text> ExportRows(const RowContext& context, ParamTable table) {
+  std::vector<Text> lines;
+  AppendRows(context, table, lines);
+  return lines;
 }
 
-void FixedRow(std::vector<Text>& lines, const host::Interface&, const host::Anim&,
-              const ParamRow& row) {
-  Text line = u"\"";
-  line += row.key;
-  line += u"\":";
-  line += row.source;
-  lines.push_back(std::move(line));
+void LineRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines) {
+  const ParamValue value = context.Value(row.source);
+  if (value.kind != ParamKind::None) lines.push_back(ParamLine(row.key, value));
 }
 
-void AppendRows(std::vector<Text>& lines, const host::Interface& ip, const host::Anim& object,
-                const ParamRow* begin, const ParamRow* end) {
-  for (const ParamRow* row = begin; row != end; ++row) row->write(lines, ip, object, *row);
+void PercentRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines) {
+  const ParamValue value = context.Value(row.source);
+  if (value.kind == ParamKind::Float)
+    lines.push_back(FloatLine(row.key, value.floatValue * 100.0f));
+}
+
+void FixedRow(const RowContext&, const ParamRow& row, std::vector<Text>& lines) {
+  lines.push_back(RawLine(row.key, row.source));
 }
 
 }  // namespace larkspur

@@ -1,52 +1,70 @@
 // Parameter tables as data: a row names an output key, the host parameter it reads and the
-// operation that turns the read into a line. One loop writes a table's rows in order.
+// operation that turns the read into lines. One loop writes a table's rows in order, for materials
+// and maps as for lights and displacement modifiers.
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 #include <vector>
 
 #include "host/host.h"
 #include "host/text.h"
+#include "nodetree/param_lookup.h"
 
 namespace larkspur {
 
+// What a row operation works with: the host, the object whose parameters the rows read and, for
+// the rows of a light, its node, the time and the metres per system unit. Rows read parameters
+// only through here.
+struct RowContext {
+  host::Interface& ip;
+  const host::Anim& object;
+  const host::Node* node = nullptr;
+  host::TimeValue time = 0;
+  float metresPerUnit = 1.0f;
+
+  ParamValue Value(std::u16string_view name) const { return FindParamValue(ip, &object, name); }
+  host::Anim* Ref(std::u16string_view name) const { return FindParamRef(ip, &object, name); }
+  int32_t TabCount(std::u16string_view name) const { return FindParamTabCount(&object, name); }
+  ParamValue TabValue(std::u16string_view name, int index) const {
+    return FindParamTabValue(ip, &object, name, index);
+  }
+};
+
 struct ParamRow;
 
-// Appends the lines of one row (usually one line, or none when the parameter is missing).
-using RowOperation = void (*)(std::vector<Text>& lines, const host::Interface& ip,
-                              const host::Anim& object, const ParamRow& row);
+// Appends the lines of one row: usually one, none when the parameter is missing.
+using RowOperation = void (*)(const RowContext& context, const ParamRow& row,
+                              std::vector<Text>& lines);
 
 struct ParamRow {
-  std::u16string_view key;
+  std::u16string_view key;     // the output key; empty for a row that writes keys of its own
   std::u16string_view source;  // the host parameter's internal name, or a fixed value's text
   RowOperation write;
 };
 
+// The rows of one table, in emission order.
+class ParamTable {
+ public:
+  // Made from the table's array itself, so that a dispatch rule can name the array.
+  template <size_t N>
+  constexpr ParamTable(const ParamRow (&rows)[N]) : begin_(rows), end_(rows + N) {}
+  constexpr const ParamRow* begin() const { return begin_; }
+  constexpr const ParamRow* end() const { return end_; }
+
+ private:
+  const ParamRow* begin_;
+  const ParamRow* end_;
+};
+
+void AppendRows(const RowContext& context, ParamTable table, std::vector<Text>& lines);
+std::vector<Text> ExportRows(const RowContext& context, ParamTable table);
+
 // The value as read, in the text of its kind.
-void LineRow(std::vector<Text>& lines, const host::Interface& ip, const host::Anim& object,
-             const ParamRow& row);
+void LineRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines);
 // A float value times 100; nothing for any other kind.
-void PercentRow(std::vector<Text>& lines, const host::Interface& ip, const host::Anim& object,
-                const ParamRow& row);
+void PercentRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines);
 // Always "key":source, whatever the object holds.
-void FixedRow(std::vector<Text>& lines, const host::Interface& ip, const host::Anim& object,
-              const ParamRow& row);
-
-void AppendRows(std::vector<Text>& lines, const host::Interface& ip, const host::Anim& object,
-                const ParamRow* begin, const ParamRow* end);
-
-template <size_t N>
-void AppendRows(std::vector<Text>& lines, const host::Interface& ip, const host::Anim& object,
-                const ParamRow (&rows)[N]) {
-  AppendRows(lines, ip, object, rows, rows + N);
-}
-
-template <size_t N>
-std::vector<Text> ExportRows(const host::Interface& ip, const host::Anim& object,
-                             const ParamRow (&rows)[N]) {
-  std::vector<Text> lines;
-  AppendRows(lines, ip, object, rows, rows + N);
-  return lines;
-}
+void FixedRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines);
 
 }  // namespace larkspur

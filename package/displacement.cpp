@@ -4,25 +4,25 @@
 #include <unordered_set>
 #include <vector>
 
-#include "nodetree/param_lookup.h"
+#include "nodetree/param_rows.h"
 
 namespace larkspur {
 
 namespace {
 
-struct DisplacementRow {
-  std::u16string_view paramName;
-  std::u16string_view key;
-};
-
 // Several host names feed one key: they differ between versions of the modifier, and each one
 // the modifier carries writes its own line.
-constexpr DisplacementRow kDisplacementRows[] = {
-    {u"maxDisplace", u"displacement_max"},       {u"amount", u"displacement_max"},
-    {u"displacementMax", u"displacement_max"},   {u"minDisplace", u"displacement_min"},
-    {u"displacementMin", u"displacement_min"},   {u"waterLevel", u"displacement_water_level"},
-    {u"screenSize", u"displacement_screen_px"},  {u"pixelSize", u"displacement_screen_px"},
-    {u"displacementType", u"displacement_type"}, {u"enabled", u"displacement_enabled"},
+constexpr ParamRow kDisplacementRows[] = {
+    {u"displacement_max",         u"maxDisplace",      LineRow},
+    {u"displacement_max",         u"amount",           LineRow},
+    {u"displacement_max",         u"displacementMax",  LineRow},
+    {u"displacement_min",         u"minDisplace",      LineRow},
+    {u"displacement_min",         u"displacementMin",  LineRow},
+    {u"displacement_water_level", u"waterLevel",       LineRow},
+    {u"displacement_screen_px",   u"screenSize",       LineRow},
+    {u"displacement_screen_px",   u"pixelSize",        LineRow},
+    {u"displacement_type",        u"displacementType", LineRow},
+    {u"displacement_enabled",     u"enabled",          LineRow},
 };
 
 bool IsDisplacementModifier(const host::Anim& modifier) {
@@ -49,14 +49,11 @@ const host::Anim* FindDisplacementModifier(const host::Node& node) {
 
 }  // namespace
 
-Text BuildDisplacementJson(const host::Interface& ip, const host::Node* node) {
+Text BuildDisplacementJson(host::Interface& ip, const host::Node* node) {
   const host::Anim* modifier = node ? FindDisplacementModifier(*node) : nullptr;
   if (!modifier) return u"null";
 
-  std::vector<Text> lines;
-  for (const DisplacementRow& row : kDisplacementRows) {
-    AddParamLine(lines, ip, modifier, row.paramName, row.key);
-  }
+  const std::vector<Text> lines = ExportRows(RowContext{ip, *modifier}, kDisplacementRows);
   if (lines.empty()) return u"{\"displacement_found\":true}";
 
   Text record = u"{";

@@ -7,6 +7,6 @@
 
 namespace larkspur {
 
-Text BuildDisplacementJson(const host::Interface& ip, const host::Node* node);
+Text BuildDisplacementJson(host::Interface& ip, const host::Node* node);
 
 }  // namespace larkspur

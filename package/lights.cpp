@@ -4,109 +4,100 @@
 #include <unordered_map>
 
 #include "host/scene_walk.h"
-#include "nodetree/param_lookup.h"
-#include "package/json_text.h"
+#include "json/json_text.h"
+#include "nodetree/param_rows.h"
 #include "package/transform.h"
 
 namespace larkspur {
 
 namespace {
 
-constexpr std::u16string_view kCoronaLight = u"CoronaLight";
-constexpr std::u16string_view kCoronaSun = u"CoronaSun";
-
-enum class RowOp {
-  kPlain,           // the value in the text form of its kind
-  kLength,          // a float only, converted from system units to metres
-  kNonEmptyString,  // a string only, and only when it holds something
-  kTransform,       // the light's transform line; paramName says whether it is targeted
-};
-
-struct LightRow {
-  std::u16string_view paramName;
-  std::u16string_view key;
-  RowOp op;
-};
-
-constexpr LightRow kCoronaLightRows[] = {
-    {u"on", u"on", RowOp::kPlain},
-    {u"shape", u"shape", RowOp::kPlain},
-    {u"width", u"width", RowOp::kLength},
-    {u"height", u"height", RowOp::kLength},
-    {u"intensity", u"intensity", RowOp::kPlain},
-    {u"intensityUnits", u"intensity_units", RowOp::kPlain},
-    {u"color", u"color", RowOp::kPlain},
-    {u"colorMode", u"color_mode", RowOp::kPlain},
-    {u"blackbodyTemp", u"temperature", RowOp::kPlain},
-    {u"directionality", u"directionality", RowOp::kPlain},
-    {u"targeted", u"targeted", RowOp::kPlain},
-    {u"twosidedEmission", u"twosided_emission", RowOp::kPlain},
-    {u"visibleDirectly", u"visible_directly", RowOp::kPlain},
-    {u"visibleRefl", u"visible_refl", RowOp::kPlain},
-    {u"visibleRefr", u"visible_refr", RowOp::kPlain},
-    {u"iesFile", u"ies_file", RowOp::kNonEmptyString},
-    {u"iesOn", u"ies_on", RowOp::kPlain},
-    {u"shadowcatcherIlluminator", u"shadowcatcher_illuminator", RowOp::kPlain},
-    {u"occludeOtherLights", u"occlude_other_lights", RowOp::kPlain},
-    {u"targeted", u"", RowOp::kTransform},
-};
-
-constexpr LightRow kCoronaSunRows[] = {
-    {u"on", u"on", RowOp::kPlain},
-    {u"intensity", u"intensity", RowOp::kPlain},
-    {u"colorDirect", u"color", RowOp::kPlain},
-    {u"colorMode", u"color_mode", RowOp::kPlain},
-    {u"blackbodyTemperature", u"temperature", RowOp::kPlain},
-    {u"sizeMultiplier", u"size_multiplier", RowOp::kPlain},
-    {u"targeted", u"targeted", RowOp::kPlain},
-    {u"targetDistance", u"target_distance", RowOp::kLength},
-    {u"visibleDirectly", u"visible_directly", RowOp::kPlain},
-    {u"visibleRefl", u"visible_refl", RowOp::kPlain},
-    {u"visibleRefr", u"visible_refr", RowOp::kPlain},
-    {u"shadowsFromClouds", u"shadows_from_clouds", RowOp::kPlain},
-    {u"targeted", u"", RowOp::kTransform},
-};
-
-template <size_t N>
-std::vector<Text> ExportLightRows(const host::Interface& ip, const host::Node& node,
-                                  host::TimeValue t, const LightRow (&rows)[N]) {
-  std::vector<Text> lines;
-  const host::Anim* light = node.EvalWorldState(t);
-  if (!light) return lines;
-  const float unitScale = GetMetersPerUnit(ip);
-  for (const LightRow& row : rows) {
-    switch (row.op) {
-      case RowOp::kPlain:
-        AddParamLine(lines, ip, light, row.paramName, row.key);
-        break;
-      case RowOp::kLength: {
-        const ParamValue value = FindParamValue(ip, light, row.paramName);
-        if (value.kind == ParamKind::Float) {
-          lines.push_back(FloatLine(row.key, value.floatValue * unitScale));
-        }
-        break;
-      }
-      case RowOp::kNonEmptyString: {
-        const ParamValue value = FindParamValue(ip, light, row.paramName);
-        if (value.kind == ParamKind::String && !value.stringValue.empty()) {
-          lines.push_back(ParamLine(row.key, value));
-        }
-        break;
-      }
-      case RowOp::kTransform: {
-        const ParamValue value = FindParamValue(ip, light, row.paramName);
-        const bool targeted = value.kind == ParamKind::Bool && value.boolValue;
-        lines.push_back(BuildTransformJson(ip, node, t, unitScale, targeted));
-        break;
-      }
-    }
+// A float length in system units, written in metres; nothing for any other kind.
+void LengthRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines) {
+  const ParamValue value = context.Value(row.source);
+  if (value.kind == ParamKind::Float) {
+    lines.push_back(FloatLine(row.key, value.floatValue * context.metresPerUnit));
   }
-  return lines;
+}
+
+// A string only, and only when it holds something.
+void NonEmptyStringRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines) {
+  const ParamValue value = context.Value(row.source);
+  if (value.kind == ParamKind::String && !value.stringValue.empty()) {
+    lines.push_back(ParamLine(row.key, value));
+  }
+}
+
+// The light's transform line; the bool the row names says whether the light is targeted.
+void TransformRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines) {
+  const ParamValue value = context.Value(row.source);
+  const bool targeted = value.kind == ParamKind::Bool && value.boolValue;
+  lines.push_back(
+      BuildTransformJson(context.ip, *context.node, context.time, context.metresPerUnit, targeted));
+}
+
+constexpr ParamRow kCoronaLightRows[] = {
+    {u"on",                        u"on",                       LineRow          },
+    {u"shape",                     u"shape",                    LineRow          },
+    {u"width",                     u"width",                    LengthRow        },
+    {u"height",                    u"height",                   LengthRow        },
+    {u"intensity",                 u"intensity",                LineRow          },
+    {u"intensity_units",           u"intensityUnits",           LineRow          },
+    {u"color",                     u"color",                    LineRow          },
+    {u"color_mode",                u"colorMode",                LineRow          },
+    {u"temperature",               u"blackbodyTemp",            LineRow          },
+    {u"directionality",            u"directionality",           LineRow          },
+    {u"targeted",                  u"targeted",                 LineRow          },
+    {u"twosided_emission",         u"twosidedEmission",         LineRow          },
+    {u"visible_directly",          u"visibleDirectly",          LineRow          },
+    {u"visible_refl",              u"visibleRefl",              LineRow          },
+    {u"visible_refr",              u"visibleRefr",              LineRow          },
+    {u"ies_file",                  u"iesFile",                  NonEmptyStringRow},
+    {u"ies_on",                    u"iesOn",                    LineRow          },
+    {u"shadowcatcher_illuminator", u"shadowcatcherIlluminator", LineRow          },
+    {u"occlude_other_lights",      u"occludeOtherLights",       LineRow          },
+    {u"transform",                 u"targeted",                 TransformRow     },
+};
+
+constexpr ParamRow kCoronaSunRows[] = {
+    {u"on",                  u"on",                   LineRow     },
+    {u"intensity",           u"intensity",            LineRow     },
+    {u"color",               u"colorDirect",          LineRow     },
+    {u"color_mode",          u"colorMode",            LineRow     },
+    {u"temperature",         u"blackbodyTemperature", LineRow     },
+    {u"size_multiplier",     u"sizeMultiplier",       LineRow     },
+    {u"targeted",            u"targeted",             LineRow     },
+    {u"target_distance",     u"targetDistance",       LengthRow   },
+    {u"visible_directly",    u"visibleDirectly",      LineRow     },
+    {u"visible_refl",        u"visibleRefl",          LineRow     },
+    {u"visible_refr",        u"visibleRefr",          LineRow     },
+    {u"shadows_from_clouds", u"shadowsFromClouds",    LineRow     },
+    {u"transform",           u"targeted",             TransformRow},
+};
+
+// The light classes by their exact class name; the name is also the entry's light type.
+struct LightClass {
+  std::u16string_view type;
+  ParamTable rows;
+};
+
+constexpr LightClass kLightClasses[] = {
+    {u"CoronaLight", kCoronaLightRows},
+    {u"CoronaSun",   kCoronaSunRows  },
+};
+
+const LightClass* FindLightClass(const host::Anim& object) {
+  const Text className = object.GetClassName();
+  for (const LightClass& lightClass : kLightClasses) {
+    if (className == lightClass.type) return &lightClass;
+  }
+  return nullptr;
 }
 
 struct LightNode {
   const host::Node* node;
-  std::u16string_view type;
+  const host::Anim* object;  // the evaluated light
+  const LightClass* lightClass;
   int group;
 };
 
@@ -126,16 +117,6 @@ Text LightEntry(const Text& name, std::u16string_view type, const std::vector<Te
 
 }  // namespace
 
-std::vector<Text> ExportCoronaLightParams(const host::Interface& ip, const host::Node& node,
-                                          host::TimeValue t) {
-  return ExportLightRows(ip, node, t, kCoronaLightRows);
-}
-
-std::vector<Text> ExportCoronaSunParams(const host::Interface& ip, const host::Node& node,
-                                        host::TimeValue t) {
-  return ExportLightRows(ip, node, t, kCoronaSunRows);
-}
-
 Text CollectLightsJson(host::Interface& ip, std::vector<Text>& packageLog) {
   const host::TimeValue t = ip.GetTime();
 
@@ -144,32 +125,25 @@ Text CollectLightsJson(host::Interface& ip, std::vector<Text>& packageLog) {
   std::vector<LightNode> lights;
   for (const host::Node* node : CollectSceneNodes(ip)) {
     const host::Anim* object = node->EvalWorldState(t);
-    if (!object) continue;
-    const Text className = object->GetClassName();
-    std::u16string_view type;
-    if (className == kCoronaLight) {
-      type = kCoronaLight;
-    } else if (className == kCoronaSun) {
-      type = kCoronaSun;
-    } else {
-      continue;
-    }
+    const LightClass* lightClass = object ? FindLightClass(*object) : nullptr;
+    if (!lightClass) continue;
     const int nextGroup = static_cast<int>(groupOfObject.size()) + 1;
     const int group = groupOfObject.emplace(node->GetObjectRef(), nextGroup).first->second;
-    lights.push_back(LightNode{node, type, group});
+    lights.push_back(LightNode{node, object, lightClass, group});
   }
 
+  const float metresPerUnit = GetMetersPerUnit(ip);
   std::vector<Text> entries;
   entries.reserve(lights.size());
   for (const LightNode& light : lights) {
-    const std::vector<Text> params = light.type == kCoronaLight
-                                         ? ExportCoronaLightParams(ip, *light.node, t)
-                                         : ExportCoronaSunParams(ip, *light.node, t);
+    const RowContext context{ip, *light.object, light.node, t, metresPerUnit};
+    const std::vector<Text> params = ExportRows(context, light.lightClass->rows);
+    const std::u16string_view type = light.lightClass->type;
     const Text name = light.node->GetName();
-    entries.push_back(LightEntry(name, light.type, params, light.group));
+    entries.push_back(LightEntry(name, type, params, light.group));
 
     Text logLine = u"  ";
-    logLine += light.type;
+    logLine += type;
     logLine += u" exported: ";
     logLine += name;
     logLine += u" (group ";

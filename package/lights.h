@@ -12,11 +12,4 @@ namespace larkspur {
 // summary line to packageLog.
 Text CollectLightsJson(host::Interface& ip, std::vector<Text>& packageLog);
 
-// The parameter lines of one light in the package's key names, ending with its transform line;
-// empty when the node evaluates to nothing.
-std::vector<Text> ExportCoronaLightParams(const host::Interface& ip, const host::Node& node,
-                                          host::TimeValue t);
-std::vector<Text> ExportCoronaSunParams(const host::Interface& ip, const host::Node& node,
-                                        host::TimeValue t);
-
 }  // namespace larkspur

@@ -2,8 +2,8 @@
 
 #include <vector>
 
+#include "json/json_text.h"
 #include "nodetree/node_tree.h"
-#include "package/json_text.h"
 
 namespace larkspur {
 namespace {

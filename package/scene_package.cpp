@@ -6,9 +6,9 @@
 #include <unordered_set>
 
 #include "host/scene_walk.h"
+#include "json/json_text.h"
 #include "nodetree/node_tree.h"
 #include "package/displacement.h"
-#include "package/json_text.h"
 #include "package/lights.h"
 #include "package/material_entry.h"
 

@@ -1,6 +1,6 @@
 #include "package/transform.h"
 
-#include "package/json_text.h"
+#include "json/json_text.h"
 
 namespace larkspur {
 

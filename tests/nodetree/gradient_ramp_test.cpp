@@ -52,7 +52,7 @@ TEST(GradientRampTest, KeysOnlyFromRecordsOfFourFiniteNumbers) {
 
     std::vector<Text> expected{u"\"noise_amount\":0.5"};
     if (c.keys) expected.emplace_back(*c.keys);
-    EXPECT_EQ(ExportGradientRampParams(host, ramp), expected) << c.what;
+    EXPECT_EQ(ExportRows(RowContext{host, ramp}, kGradientRampRows), expected) << c.what;
   }
 }
 

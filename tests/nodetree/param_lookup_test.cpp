@@ -120,16 +120,5 @@ TEST_F(ParamLookupTest, TablesAreDecidedByTheFirstDefinitionOfTheName) {
   EXPECT_EQ(FindParamValue(host, &mtl, u"blendAmounts").kind, ParamKind::None);
 }
 
-TEST_F(ParamLookupTest, PercentLinesOnlyForFloats) {
-  SimParamBlock& b = AddBlock(mtl);
-  AddParam(b, u"mapamountReflect", pt::kFloat, Number(0.5));
-  AddParam(b, u"mapamountBump", pt::kInt, Number(2));
-  std::vector<Text> lines;
-  AddPercentLine(lines, host, &mtl, u"mapamountReflect", u"amt_reflect");
-  AddPercentLine(lines, host, &mtl, u"mapamountBump", u"amt_bump");
-  AddPercentLine(lines, host, &mtl, u"missing", u"amt_missing");
-  EXPECT_EQ(lines, std::vector<Text>{u"\"amt_reflect\":50"});
-}
-
 }  // namespace
 }  // namespace larkspur

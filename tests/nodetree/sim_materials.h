@@ -1,5 +1,4 @@
-// Materials and maps built directly in the simulated host, and node trees made comparable
-// whatever ids the process drew before them.
+// Materials and maps built directly in the simulated host.
 #pragma once
 
 #include <vector>
@@ -17,9 +16,5 @@ SimAnim& NewMap(SimHost& host, Text className, Text name);
 void AddParam(SimAnim& anim, Text name, host::ParamType type, std::vector<SimValue> values);
 
 void AddSlot(SimAnim& owner, Text slotName, host::Anim* map);
-
-// The text with every node id and reference id lowered by base, so that a tree compares the same
-// whatever ids this process drew before it.
-Text RenumberNodeIds(const Text& json, int32_t base);
 
 }  // namespace larkspur::testing

@@ -8,7 +8,6 @@
 #include <fstream>
 #include <sstream>
 
-#include "nodetree/node_tree.h"
 #include "tests/support/sim_builders.h"
 
 namespace larkspur {
@@ -50,135 +49,17 @@ class ScenePackageTest : public ::testing::Test {
     EXPECT_TRUE(nlohmann::json::accept(text)) << text;
     return text;
   }
-  std::string Log() { return ReadFile(dir / "1.log"); }
 
   fs::path dir;
   SimHost host;
   SimAnim* material = &host.NewAnim(host::super_class::kMaterial, u"CoronaPhysicalMtl");
 };
 
-TEST_F(ScenePackageTest, EmptySceneWritesAnEmptyObjectsArray) {
-  const PackageResult r = Build();
-  EXPECT_TRUE(r.ok);
-  EXPECT_EQ(r.objectCount, 0);
-  EXPECT_EQ(r.logLineCount, 2);
-  EXPECT_EQ(Package(),
-            "{\n"
-            "  \"exporter\": \"Larkspur Material Exporter\",\n"
-            "  \"version\": \"1.0\",\n"
-            "  \"object_count\": 0,\n"
-            "  \"objects\": [\n"
-            "  ]\n"
-            "}");
-  EXPECT_EQ(Log(), "Geometry objects with materials: 0\nLights exported: 0 (instance groups: 0)\n");
-}
-
-TEST_F(ScenePackageTest, ObjectEntryLayout) {
-  AddObject(host.Root(), u"Caf\u00e9 \"1\"", {3, 1, 3, 0});
-  const std::string nodeId = std::to_string(LastNodeId() + 1);
-  const PackageResult r = Build();
-  ASSERT_TRUE(r.ok);
-  EXPECT_EQ(r.objectCount, 1);
-  EXPECT_EQ(Package(),
-            "{\n"
-            "  \"exporter\": \"Larkspur Material Exporter\",\n"
-            "  \"version\": \"1.0\",\n"
-            "  \"object_count\": 1,\n"
-            "  \"objects\": [\n"
-            "  {\n"
-            "    \"object_name\": \"Caf\xC3\xA9 \\\"1\\\"\",\n"
-            "    \"object_class\": \"Box\",\n"
-            "    \"layer\": \"\",\n"
-            "    \"material_ids\": [1,2,4],\n"
-            "    \"displacement_mod\": null,\n"
-            "    \"errors\": [],\n"
-            "    \"material\": {\n"
-            "      \"type\": \"CoronaPhysicalMtl\",\n"
-            "      \"name\": \"\",\n"
-            "      \"node_tree\":     {\n"
-            "      \"node_id\": " +
-                nodeId +
-                ",\n"
-                "      \"type\": \"CoronaPhysicalMtl\",\n"
-                "      \"name\": \"\"\n"
-                "    }\n"
-                "    }\n"
-                "  }\n"
-                "  ]\n"
-                "}");
-}
-
-TEST_F(ScenePackageTest, ChildrenComeBeforeParentsAndOnlyGeometryWithMaterialsCounts) {
-  SimNode& parent = AddObject(host.Root(), u"Parent");
-  AddObject(parent, u"Child");
-  SimNode& bare = AddNode(host.Root(), u"NoMaterial");
-  bare.object = &AddBoxObject(host);
-  SimNode& light = AddNode(host.Root(), u"Light");
-  light.object = &host.NewAnim(host::super_class::kLight, u"CoronaLight");
-  light.material = material;
-  AddObject(host.Root(), u"Last");
-
-  const PackageResult r = Build();
-  ASSERT_TRUE(r.ok);
-  EXPECT_EQ(r.objectCount, 3);
-  const std::string package = Package();
-  const size_t child = package.find("\"Child\""), parentAt = package.find("\"Parent\""),
-               last = package.find("\"Last\"");
-  ASSERT_NE(child, std::string::npos);
-  EXPECT_LT(child, parentAt);
-  EXPECT_LT(parentAt, last);
-  EXPECT_EQ(package.find("NoMaterial"), std::string::npos);
-  EXPECT_EQ(package.find("\"object_name\": \"Light\""), std::string::npos);
-  EXPECT_NE(package.find("  },\n  {\n"), std::string::npos);
-}
-
-TEST_F(ScenePackageTest, DuplicateNamesAreRenamedInTheScene) {
-  struct Case {
-    std::vector<Text> names;
-    std::vector<Text> renamed;
-  };
-  const Case cases[] = {
-      {{u"Box", u"Box", u"Box"}, {u"Box", u"Box_001", u"Box_002"}},
-      {{u"Box", u"Box", u"Box_001"}, {u"Box", u"Box_001", u"Box_001_001"}},
-      {{u"box", u"Box"}, {u"box", u"Box"}},
-      {{u"Box", u"Box", u"Box_001", u"Box"}, {u"Box", u"Box_001", u"Box_001_001", u"Box_002"}},
-      {{u"Box_001", u"Box", u"Box"}, {u"Box_001", u"Box", u"Box_002"}},
-      {{u"", u""}, {u"", u"_001"}},
-  };
-  for (const Case& c : cases) {
-    SimHost scene;
-    SimAnim& mtl = scene.NewAnim(host::super_class::kMaterial, u"Mtl");
-    for (const Text& name : c.names) {
-      SimNode& node = AddNode(scene.Root(), name);
-      node.object = &AddBoxObject(scene);
-      node.material = &mtl;
-    }
-    ASSERT_TRUE(BuildScenePackage(scene, (dir / "1.json").u16string()).ok);
-    for (size_t i = 0; i < c.renamed.size(); ++i) {
-      EXPECT_EQ(scene.Root().children[i]->name, c.renamed[i]) << ToUtf8(c.names[i]);
-    }
-  }
-}
-
 TEST_F(ScenePackageTest, ThousandsOfDuplicatesCountOnPastThreeDigits) {
   for (int i = 0; i < 1001; ++i) AddObject(host.Root(), u"Box");
   ASSERT_TRUE(Build().ok);
   EXPECT_EQ(host.Root().children[999]->name, u"Box_999");
   EXPECT_EQ(host.Root().children[1000]->name, u"Box_1000");
-}
-
-TEST_F(ScenePackageTest, LogNamesEveryRenaming) {
-  AddObject(host.Root(), u"Box");
-  AddObject(host.Root(), u"Box");
-  AddObject(host.Root(), u"Box");
-  const PackageResult r = Build();
-  EXPECT_EQ(r.logLineCount, 5);
-  EXPECT_EQ(Log(),
-            "Geometry objects with materials: 3\n"
-            "WARNING: Duplicate name \xE2\x80\x94 renamed 'Box' to 'Box_001' in scene\n"
-            "WARNING: Duplicate name \xE2\x80\x94 renamed 'Box' to 'Box_002' in scene\n"
-            "Total renamed: 2 object(s). Check scene before saving!\n"
-            "Lights exported: 0 (instance groups: 0)\n");
 }
 
 TEST_F(ScenePackageTest, MaterialIdsOfConvertedAndUnconvertibleObjects) {

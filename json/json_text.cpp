@@ -1,4 +1,4 @@
-#include "package/json_text.h"
+#include "json/json_text.h"
 
 #include <charconv>
 #include <cmath>
