@@ -1,12 +1,17 @@
 // What the command line needs from the platform.
 #pragma once
 
-#include "cli/command.h"
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace larkspur::cli {
 
-// The process's arguments after the program name, as UTF-16 text.
-Args CommandLineArgs(int argc, char** argv);
+// The process's arguments after the program name, as UTF-8 words.
+std::vector<std::string> CommandLineWords(int argc, char** argv);
+
+// The value of the environment variable name, as UTF-8; nothing when it is not set.
+std::optional<std::string> EnvironmentVariable(const char16_t* name);
 
 // Standard output and error carry bytes as written: no line-end translation.
 void UseBinaryStandardStreams();

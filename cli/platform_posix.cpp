@@ -1,11 +1,20 @@
+#include <algorithm>
+#include <cstdlib>
+
 #include "cli/platform.h"
+#include "host/text.h"
 
 namespace larkspur::cli {
 
-Args CommandLineArgs(int argc, char** argv) {
-  Args args;
-  for (int i = 1; i < argc; ++i) args.push_back(FromUtf8(argv[i]));
-  return args;
+// Arguments and file names are bytes here: they pass through unchanged.
+std::vector<std::string> CommandLineWords(int argc, char** argv) {
+  return std::vector<std::string>(argv + std::min(argc, 1), argv + argc);
+}
+
+std::optional<std::string> EnvironmentVariable(const char16_t* name) {
+  const char* value = std::getenv(ToUtf8(name).c_str());
+  if (!value) return std::nullopt;
+  return std::string(value);
 }
 
 void UseBinaryStandardStreams() {}

@@ -1,85 +1,196 @@
 #!/usr/bin/env python3
-"""Checks the larkspur command line as a user meets it: help texts, exit codes, bad scene files
-and the written-back scene.
+"""Checks the larkspur command line as a user meets it: the help texts against help/*.txt, usage
+errors, exit codes, bad scene files, the written-back scene, paths beyond ASCII, and balance and
+submit against the stand-in service that the ctest fixture started (LARKSPUR_TEST_SERVICE,
+LARKSPUR_TEST_CA).
 
-usage: check_cli.py LARKSPUR [EMULATOR...]
+usage: check_cli.py LARKSPUR [EMULATOR...] [--update]
+  --update  rewrite help/*.txt from the program's help texts
 """
 import json
+import os
 import pathlib
+import re
 import subprocess
 import sys
 import tempfile
 
 HERE = pathlib.Path(__file__).resolve().parent
 GOOD_SCENE = HERE / "duplicates.scene.json"
+TOKEN_SOURCE = "(larkspur reads it from the environment variable LARKSPUR_TOKEN.)\n"
 
 
-def run(command, *args):
-    result = subprocess.run(command + list(args), capture_output=True, timeout=120)
-    return result.returncode, result.stdout.decode("utf-8"), result.stderr.decode("utf-8")
+class Checks:
+    def __init__(self, command):
+        self.command = command
+        self.results = []
+
+    def run(self, args, token=None):
+        env = {k: v for k, v in os.environ.items() if k != "LARKSPUR_TOKEN"}
+        if token is not None:
+            env["LARKSPUR_TOKEN"] = token
+        result = subprocess.run(self.command + args, capture_output=True, timeout=120, env=env)
+        return result.returncode, result.stdout, result.stderr.decode("utf-8")
+
+    def check(self, name, condition, detail=""):
+        self.results.append((name, bool(condition), detail))
+
+    def expect(self, name, args, code, out, err, token=None):
+        """out is the exact standard output; err the exact standard error or a pattern of it."""
+        got_code, got_out, got_err = self.run(args, token)
+        err_ok = err.fullmatch(got_err) if isinstance(err, re.Pattern) else got_err == err
+        self.check(name, got_code == code and got_out.decode("utf-8") == out and err_ok,
+                   "exit %d\nstdout: %r\nstderr: %r" % (got_code, got_out, got_err))
+
+
+def check_help(c, update):
+    _, top, _ = c.run(["--help"])
+    commands = re.findall(r"^  (\w+) ", top.decode("utf-8").partition("Commands:")[2], re.M)
+    c.check("--help lists the commands", commands, top)
+    for args in [[]] + [[name] for name in commands]:
+        golden = HERE / "help" / ("-".join(["larkspur"] + args) + ".txt")
+        code, out, err = c.run(args + ["--help"])
+        if update:
+            golden.write_bytes(out)
+        c.check("%s --help prints help/%s" % (" ".join(["larkspur"] + args), golden.name),
+                code == 0 and err == "" and golden.exists() and out == golden.read_bytes(),
+                out.decode("utf-8") + err)
+    code, out, _ = c.run(["submit", "1.json", "-h"])
+    c.check("-h among other arguments prints the help",
+            code == 0 and out == (HERE / "help" / "larkspur-submit.txt").read_bytes())
+
+
+def check_usage_errors(c, windows):
+    # The arguments, the command that the one-line message names, and words of the problem.
+    cases = [
+        ([], "", "name a command"),
+        (["bogus"], "", "unknown command 'bogus'"),
+        (["--bogus"], "", "unknown option '--bogus'"),
+        (["package", str(GOOD_SCENE)], " package", "PACKAGE is required"),
+        (["package", str(GOOD_SCENE), "1.json", "--bogus"], " package", "--bogus"),
+        (["package", str(GOOD_SCENE), "1.json", "--scene-out"], " package", "--scene-out"),
+        (["balance", "extra"], " balance", "extra"),
+        (["balance", "--token", "t"], " balance", "--token"),
+        (["balance", "--service-url", "localhost"], " balance", "--service-url: needs a URL"),
+        (["balance", "--ca-file", "no/such/ca.pem"], " balance",
+         "--ca-file: is not available" if windows else "--ca-file: cannot read"),
+        (["submit", "--job-name", "j"], " submit", "PACKAGE is required"),
+        (["submit", "1.json"], " submit", "--job-name is required"),
+        (["submit", "1.json", "--job-name", ""], " submit", "--job-name: needs a name"),
+    ]
+    for args, command, problem in cases:
+        line = re.compile(re.escape("larkspur%s: " % command) + ".*" + re.escape(problem) +
+                          ".*" + re.escape(" (see 'larkspur%s --help')\n" % command))
+        c.expect("usage error, exit 2: larkspur %s" % " ".join(args), args, 2, "", line, "t")
+
+    dashboard_text = re.compile(
+        re.escape("Invalid token.\nEnter your token from ") + r"[\w.-]+/dashboard\n" +
+        re.escape(TOKEN_SOURCE))
+    for token in [None, " \t\r\n"]:
+        c.expect("balance without a token (%r) asks for one" % token, ["balance"], 2, "",
+                 "Enter an API token.\n" + TOKEN_SOURCE, token)
+        c.expect("submit without a token (%r) names the dashboard" % token,
+                 ["submit", "1.json", "--job-name", "j"], 2, "", dashboard_text, token)
+
+
+def check_package(c, tmp):
+    bad = tmp / "bad.scene.json"
+    scene = json.loads(GOOD_SCENE.read_text(encoding="utf-8"))
+    scene["nodes"][1]["materail"] = "mtl"
+    bad.write_text(json.dumps(scene), encoding="utf-8")
+    (tmp / "bad").mkdir()
+    code, _, err = c.run(["package", str(bad), str(tmp / "bad" / "1.json"), "--scene-out",
+                          str(tmp / "bad-out.json")])
+    c.check("a bad scene file exits 2 and names the key and its place",
+            code == 2 and "materail" in err and "nodes[1]" in err, err)
+    c.check("a bad scene file writes nothing",
+            not any((tmp / "bad").iterdir()) and not (tmp / "bad-out.json").exists())
+    code, _, err = c.run(["package", str(tmp / "missing.scene.json"), str(tmp / "1.json")])
+    c.check("a missing scene file exits 2", code == 2 and err.strip() != "", err)
+
+    c.expect("an unwritable package exits 1 and says ok: false",
+             ["package", str(GOOD_SCENE), str(tmp / "nowhere" / "1.json")], 1,
+             "ok: false\nobjects: 0\nlog lines: 5\n", "")
+
+    # Paths beyond ASCII, and beyond the Basic Multilingual Plane, reach the files unchanged.
+    folder = tmp / "Szene \u00fc \u20ac \U0001F600"
+    folder.mkdir()
+    scene = folder / "k\u00fcche.scene.json"
+    scene.write_bytes(GOOD_SCENE.read_bytes())
+    c.expect("package prints ok, objects and log lines",
+             ["package", str(scene), str(folder / "1.json"), "--scene-out",
+              str(folder / "nach.json")], 0, "ok: true\nobjects: 3\nlog lines: 5\n", "")
+    c.check("the package and its log are written under their names",
+            (folder / "1.json").exists() and (folder / "1.log").exists(),
+            str(list(folder.iterdir())))
+    names = []
+    if (folder / "nach.json").exists():
+        after = json.loads((folder / "nach.json").read_text(encoding="utf-8"))
+        names = [n["name"] for n in after["nodes"]]
+    c.check("the written-back scene carries the renamed objects",
+            names == ["Box", "Box_001", "Box_002"], str(names))
+    return folder / "1.json"
+
+
+def check_service(c, windows, tmp, package):
+    folder = os.environ.get("LARKSPUR_TEST_SERVICE")
+    c.check("the stand-in service is running (run through ctest)", folder)
+    if not folder:
+        return
+    ports_file = pathlib.Path(folder) / "main.ports"
+    ports = dict(line.split("=", 1) for line in ports_file.read_text().split())
+    url = "https://localhost:" + ports["https"]
+    missing = str(tmp / "missing.json")
+
+    def service(base):
+        trust = [] if windows else ["--ca-file", os.environ["LARKSPUR_TEST_CA"]]
+        return ["--service-url", base] + trust
+
+    submit = ["submit", str(package), "--job-name", "cli_job"]
+    cases = [
+        ("balance", ["balance"] + service(url), " cli-3a6f\n", 0, "Balance: 120 credits\n", ""),
+        ("balance, empty account", ["balance"] + service(url + "/"), "cli-poor-9b2d", 0,
+         "Balance: 0 credits\n", ""),
+        ("balance, token refused", ["balance"] + service(url), "unknown", 1, "",
+         "Invalid token.\nUpdate your token at localhost/dashboard\n"),
+        ("balance, connection dropped", ["balance"] + service(url + "/fault/drop"), "cli-3a6f",
+         1, "",
+         re.compile(r"Connection error:\nHTTP request failed, GetLastError=[1-9]\d*\n")),
+        ("submit", submit + service(url), "cli-3a6f", 0, "Job: cli_job\n", ""),
+        ("submit, too few credits", submit + service(url), "cli-poor-9b2d", 1, "",
+         "Insufficient credits.\nTop up your balance at localhost/dashboard\n"),
+        ("submit, service error", submit + service(url + "/fault/error"), "cli-3a6f", 1, "",
+         "Failed to send to server:\n{\"error\": \"internal error\"}\n"),
+        ("submit, missing package", ["submit", missing, "--job-name", "j"] + service(url),
+         "cli-3a6f", 1, "", "Failed to send to server:\nCannot read JSON file: %s\n" % missing),
+    ]
+    for name, args, token, code, out, err in cases:
+        c.expect(name, args, code, out, err, token)
+    stored = pathlib.Path(folder) / "main-data" / "cli_job.json"
+    c.check("the service stored the package's bytes, and the package stays",
+            stored.exists() and package.exists() and stored.read_bytes() == package.read_bytes())
 
 
 def main():
-    if len(sys.argv) < 2:
+    args = [a for a in sys.argv[1:] if a != "--update"]
+    if not args:
         print(__doc__)
         return 2
-    command = sys.argv[2:] + [sys.argv[1]]
-    checks = []
-
-    def check(name, condition, detail=""):
-        checks.append((name, bool(condition), detail))
-
-    code, out, _ = run(command, "--help")
-    check("--help exits 0 and lists the package command", code == 0 and "package" in out, out)
-    code, _, err = run(command)
-    check("no command is a usage error", code == 2 and "usage" in err, err)
-    code, _, err = run(command, "bogus")
-    check("an unknown command is a usage error", code == 2 and "bogus" in err, err)
-    code, out, _ = run(command, "package", "--help")
-    check("package --help explains --scene-out", code == 0 and "--scene-out" in out, out)
-    code, _, err = run(command, "package", str(GOOD_SCENE))
-    check("package without PACKAGE is a usage error", code == 2, err)
-
+    emulator = args[1:]
+    windows = bool(emulator)  # the emulator runs the Windows build, whose WinHTTP takes no CA file
+    c = Checks(emulator + args[:1])
+    check_help(c, "--update" in sys.argv)
+    check_usage_errors(c, windows)
     with tempfile.TemporaryDirectory() as tmp:
         tmp = pathlib.Path(tmp)
-        bad = tmp / "bad.scene.json"
-        scene = json.loads(GOOD_SCENE.read_text(encoding="utf-8"))
-        scene["nodes"][1]["materail"] = "mtl"
-        bad.write_text(json.dumps(scene), encoding="utf-8")
-        package = tmp / "bad" / "1.json"
-        package.parent.mkdir()
-        code, out, err = run(command, "package", str(bad), str(package), "--scene-out",
-                             str(tmp / "bad-out.json"))
-        check("a bad scene file exits 2 and names the key and its place",
-              code == 2 and "materail" in err and "nodes[1]" in err, err)
-        check("a bad scene file writes nothing",
-              not any(package.parent.iterdir()) and not (tmp / "bad-out.json").exists())
+        package = check_package(c, tmp)
+        check_service(c, windows, tmp, package)
 
-        code, _, err = run(command, "package", str(tmp / "missing.scene.json"), str(package))
-        check("a missing scene file exits 2", code == 2 and err.strip() != "", err)
-
-        code, out, _ = run(command, "package", str(GOOD_SCENE), str(tmp / "nowhere" / "1.json"))
-        check("an unwritable package exits 1 and says ok: false",
-              code == 1 and "ok: false" in out and "objects: 0" in out, out)
-
-        after = tmp / "after.scene.json"
-        code, out, err = run(command, "package", str(GOOD_SCENE), str(tmp / "1.json"),
-                             "--scene-out", str(after))
-        check("package prints ok, objects and log lines",
-              code == 0 and out == "ok: true\nobjects: 3\nlog lines: 5\n", out + err)
-        names = []
-        if after.exists():
-            names = [n["name"] for n in json.loads(after.read_text(encoding="utf-8"))["nodes"]]
-        check("the written-back scene carries the renamed objects",
-              names == ["Box", "Box_001", "Box_002"], str(names))
-        code, _, err = run(command, "package", str(after), str(tmp / "again.json"))
-        check("the written-back scene loads again", code == 0, err)
-
-    passed = sum(1 for _, ok, _ in checks if ok)
-    for name, ok, detail in checks:
+    passed = sum(1 for _, ok, _ in c.results if ok)
+    for name, ok, detail in c.results:
         print(("ok   " if ok else "FAIL ") + name + ("" if ok else "\n  " + detail.strip()[:2000]))
-    print("%d passed, %d failed" % (passed, len(checks) - passed))
-    return 0 if passed == len(checks) else 1
+    print("%d passed, %d failed" % (passed, len(c.results) - passed))
+    return 0 if passed == len(c.results) else 1
 
 
 if __name__ == "__main__":

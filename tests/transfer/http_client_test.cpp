@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <vector>
 
 #include "tests/transfer/test_service.h"
@@ -9,52 +10,44 @@
 namespace larkspur {
 namespace {
 
-TEST(ParseUrl, SplitsSchemeHostPortAndPath) {
+TEST(ParseUrl, SplitsSchemeHostPortAndPathOrLeavesThePartsAlone) {
   struct Case {
     Text url;
+    bool ok;
     Text host;
     Text path;
     uint16_t port;
     bool secure;
   };
   const Case cases[] = {
-      {u"https://api.example.com", u"api.example.com", u"/", 443, true},
-      {u"https://api.example.com/", u"api.example.com", u"/", 443, true},
-      {u"https://h/a/b?x=1&y=%20", u"h", u"/a/b?x=1&y=%20", 443, true},
-      {u"https://h:8443/x", u"h", u"/x", 8443, true},
-      {u"http://h/x", u"h", u"/x", 80, false},
-      {u"http://h:443", u"h", u"/", 443, false},
-      {u"HTTPS://h/x", u"h", u"/x", 80, false},
-      {u"ftp://h", u"h", u"/", 80, false},
-      {u"https://h:abc/", u"h", u"/", 0, true},
-      {u"https://h:/", u"h", u"/", 0, true},
-      {u"https://h: \t12x/", u"h", u"/", 12, true},
-      {u"https://h:+7/", u"h", u"/", 7, true},
-      {u"https://h:-1/", u"h", u"/", 65535, true},
-      {u"https://h:70000/", u"h", u"/", 70000 & 0xFFFF, true},
-      {u"https://h:99999999999/", u"h", u"/", 0xFFFF, true},
-      {u"https://h:1:2/", u"h", u"/", 1, true},
-      {u"https:///p", u"", u"/p", 443, true},
-      {u"x://a://b/c", u"a", u"//b/c", 0, false},
+      {u"https://api.example.com", true, u"api.example.com", u"/", 443, true},
+      {u"https://h/a/b?x=1&y=%20", true, u"h", u"/a/b?x=1&y=%20", 443, true},
+      {u"https://h:8443/x", true, u"h", u"/x", 8443, true},
+      {u"http://h/x", true, u"h", u"/x", 80, false},
+      {u"http://h:443", true, u"h", u"/", 443, false},
+      {u"HTTPS://h/x", true, u"h", u"/x", 80, false},
+      // The port reads as _wtoi reads it.
+      {u"https://h:abc/", true, u"h", u"/", 0, true},
+      {u"https://h: \t12x/", true, u"h", u"/", 12, true},
+      {u"https://h:+7/", true, u"h", u"/", 7, true},
+      {u"https://h:-1/", true, u"h", u"/", 65535, true},
+      {u"https://h:70000/", true, u"h", u"/", 70000 & 0xFFFF, true},
+      {u"https://h:99999999999/", true, u"h", u"/", 0xFFFF, true},
+      {u"https://h:1:2/", true, u"h", u"/", 1, true},
+      {u"https:///p", true, u"", u"/p", 443, true},
+      {u"x://a://b/c", true, u"a", u"//b/c", 0, false},
+      // Without "://" the parts keep what they held.
+      {u"", false, u"kept", u"/kept", 1234, false},
+      {u"api.example.com/x", false, u"kept", u"/kept", 1234, false},
+      {u"https:/h/x", false, u"kept", u"/kept", 1234, false},
   };
   for (const Case& c : cases) {
-    UrlParts parts;
-    ASSERT_TRUE(ParseUrl(c.url, parts)) << ToUtf8(c.url);
+    UrlParts parts{u"kept", u"/kept", 1234, false};
+    EXPECT_EQ(ParseUrl(c.url, parts), c.ok) << ToUtf8(c.url);
     EXPECT_EQ(parts.host, c.host) << ToUtf8(c.url);
     EXPECT_EQ(parts.path, c.path) << ToUtf8(c.url);
     EXPECT_EQ(parts.port, c.port) << ToUtf8(c.url);
     EXPECT_EQ(parts.secure, c.secure) << ToUtf8(c.url);
-  }
-}
-
-TEST(ParseUrl, LeavesThePartsAloneWithoutSchemeSeparator) {
-  for (const Text url : {u"", u"api.example.com/x", u"https:/h/x", u"https//h"}) {
-    UrlParts parts{u"kept", u"/kept", 1234, false};
-    EXPECT_FALSE(ParseUrl(url, parts));
-    EXPECT_EQ(parts.host, u"kept");
-    EXPECT_EQ(parts.path, u"/kept");
-    EXPECT_EQ(parts.port, 1234);
-    EXPECT_FALSE(parts.secure);
   }
 }
 
@@ -84,89 +77,77 @@ TEST(HttpRequest, RefusesUrlWithoutSchemeSeparatorBeforeAnyNetworkCall) {
   EXPECT_EQ(result.status, 0);
 }
 
-// A request as the echo port received it.
-struct Received {
-  Text requestLine;
-  std::vector<Text> headers;
-  Text body;
-
-  // Index of the first header line that begins with prefix; -1 when there is none.
-  int Find(std::u16string_view prefix) const {
-    for (size_t i = 0; i < headers.size(); ++i) {
-      if (headers[i].compare(0, prefix.size(), prefix) == 0) return static_cast<int>(i);
-    }
-    return -1;
-  }
-};
-
-Received Parse(const Text& echoed) {
-  Received received;
-  const size_t headEnd = echoed.find(u"\r\n\r\n");
-  if (headEnd == Text::npos) return received;
+// The header lines of a request as the echo port received it, trailing spaces cut (whether the
+// space of an empty "Bearer " survives is the transport's affair).
+std::vector<Text> HeaderLines(const Text& head) {
   std::vector<Text> lines;
-  for (size_t start = 0; start <= headEnd;) {
-    const size_t end = echoed.find(u"\r\n", start);
-    lines.push_back(echoed.substr(start, end - start));
+  for (size_t start = 0; start < head.size();) {
+    const size_t end = std::min(head.find(u"\r\n", start), head.size());
+    Text line = head.substr(start, end - start);
+    while (!line.empty() && line.back() == u' ') line.pop_back();
+    lines.push_back(line);
     start = end + 2;
   }
-  received.requestLine = lines.front();
-  received.headers.assign(lines.begin() + 1, lines.end());
-  received.body = echoed.substr(headEnd + 4);
-  return received;
+  return lines;
 }
 
-class HttpRequestTest : public ServiceTest {
- protected:
-  Received Echo(const Text& path, const Text& method, const Text& token,
-                const std::optional<std::string>& body, const std::optional<Text>& extraHeader) {
-    const HttpResult result =
-        HttpRequest(service().echoUrl + path, method, token, body, extraHeader, service().options);
-    EXPECT_TRUE(result.ok) << ToUtf8(result.text);
-    EXPECT_EQ(result.status, 200);
-    return Parse(result.text);
+// Index of the first line that begins with prefix; -1 when there is none.
+int Find(const std::vector<Text>& lines, std::u16string_view prefix) {
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i].compare(0, prefix.size(), prefix) == 0) return static_cast<int>(i);
   }
-};
-
-TEST_F(HttpRequestTest, SendsGetWithTokenAndUserAgentButNoBodyHeaders) {
-  const Received r =
-      Echo(u"/api/balance?x=1&y=2", u"GET", u"secret-token", std::nullopt, std::nullopt);
-  EXPECT_EQ(r.requestLine, u"GET /api/balance?x=1&y=2 HTTP/1.1");
-  EXPECT_NE(r.Find(u"Authorization: Bearer secret-token"), -1);
-  EXPECT_NE(r.Find(u"User-Agent: Larkspur-C/2.0"), -1);
-  EXPECT_NE(r.Find(u"Host: localhost"), -1);
-  EXPECT_EQ(r.Find(u"Content-Type:"), -1);
-  EXPECT_EQ(r.body, u"");
+  return -1;
 }
 
-TEST_F(HttpRequestTest, SendsPostHeadersInOrderAndTheBodyUnchanged) {
-  const std::string body = "{\"name\": \"Caf\xC3\xA9\",\r\n \"n\": 1}  \n";
-  const Received r =
-      Echo(u"/node/api/v1/jobs", u"POST", u"tok", body, Text(u"X-Job-Name: Caf%C3%A9"));
-  EXPECT_EQ(r.requestLine, u"POST /node/api/v1/jobs HTTP/1.1");
-  const int authorization = r.Find(u"Authorization: Bearer tok");
-  const int jobName = r.Find(u"X-Job-Name: Caf%C3%A9");
-  const int contentType = r.Find(u"Content-Type: application/json; charset=utf-8");
-  ASSERT_NE(authorization, -1);
-  EXPECT_GT(jobName, authorization);
-  EXPECT_GT(contentType, jobName);
-  EXPECT_NE(r.Find(u"Content-Length: " + Widen(std::to_string(body.size()))), -1);
-  EXPECT_EQ(r.body, FromUtf8(body));
+class HttpRequestTest : public ServiceTest {};
+
+// The client adds the token first, then the extra header, then the body's type; the transport
+// adds Host, User-Agent and, with a body, its length.
+TEST_F(HttpRequestTest, PutsTheRequestOnTheWireAsGiven) {
+  struct Case {
+    Text method;
+    Text path;
+    Text token;
+    std::optional<std::string> body;
+    std::optional<Text> extraHeader;
+  };
+  const Case cases[] = {
+      {u"GET", u"/api/balance?x=1&y=2", u"secret-token", std::nullopt, std::nullopt},
+      {u"POST", u"/node/api/v1/jobs", u"tok", "{\"name\": \"Caf\xC3\xA9\",\r\n \"n\": 1}  \n",
+       u"X-Job-Name: Caf%C3%A9"},
+      {u"POST", u"/", u"", std::string(), std::nullopt},
+  };
+  for (const Case& c : cases) {
+    const HttpResult result = HttpRequest(service().echoUrl + c.path, c.method, c.token, c.body,
+                                          c.extraHeader, service().options);
+    ASSERT_TRUE(result.ok) << ToUtf8(result.text);
+    const size_t headEnd = result.text.find(u"\r\n\r\n");
+    ASSERT_NE(headEnd, Text::npos) << ToUtf8(result.text);
+    const std::vector<Text> lines = HeaderLines(result.text.substr(0, headEnd));
+    EXPECT_EQ(lines.front(), c.method + u" " + c.path + u" HTTP/1.1");
+    EXPECT_NE(Find(lines, u"Host: localhost"), -1);
+    EXPECT_NE(Find(lines, u"User-Agent: Larkspur-C/2.0"), -1);
+
+    std::vector<Text> added{u"Authorization: Bearer" + (c.token.empty() ? u"" : u" " + c.token)};
+    if (c.extraHeader) added.push_back(*c.extraHeader);
+    if (c.body) added.push_back(u"Content-Type: application/json; charset=utf-8");
+    int previous = 0;
+    for (const Text& header : added) {
+      const int at = Find(lines, header);
+      EXPECT_GT(at, previous) << ToUtf8(header);
+      EXPECT_EQ(at == -1 ? Text() : lines[at], header);
+      previous = at;
+    }
+    if (c.body) {
+      EXPECT_NE(Find(lines, u"Content-Length: " + Widen(std::to_string(c.body->size()))), -1);
+    } else {
+      EXPECT_EQ(Find(lines, u"Content-Type:"), -1);
+    }
+    EXPECT_EQ(result.text.substr(headEnd + 4), FromUtf8(c.body.value_or("")));
+  }
 }
 
-TEST_F(HttpRequestTest, SendsEmptyTokenAndEmptyBodyAsTheyAre) {
-  const Received r = Echo(u"/", u"POST", u"", std::string(), std::nullopt);
-  const int authorization = r.Find(u"Authorization:");
-  ASSERT_NE(authorization, -1);
-  // Whether a trailing space survives is the transport's affair; nothing else may follow.
-  Text value = r.headers[authorization].substr(14);
-  while (!value.empty() && value.back() == u' ') value.pop_back();
-  EXPECT_EQ(value, u" Bearer");
-  EXPECT_NE(r.Find(u"Content-Type: application/json; charset=utf-8"), -1);
-  EXPECT_NE(r.Find(u"Content-Length: 0"), -1);
-  EXPECT_EQ(r.body, u"");
-}
-
-TEST_F(HttpRequestTest, ReturnsEveryAnswerWithItsStatus) {
+TEST_F(HttpRequestTest, ReturnsEveryAnswerAsItCameWithItsStatus) {
   struct Case {
     Text url;
     Text token;
@@ -180,6 +161,11 @@ TEST_F(HttpRequestTest, ReturnsEveryAnswerWithItsStatus) {
       {service().httpsUrl + u"/no/such/path", u"client-7f3a", 404, u""},
       {service().FaultUrl(u"error") + u"/api/balance", u"", 500,
        u"{\"error\": \"internal error\"}"},
+      // An answer that breaks off keeps what was read; bytes that are not UTF-8 become U+FFFD.
+      {service().FaultUrl(u"cut") + u"/api/balance", u"", 200,
+       u"{\"balance\": 9, \"note\": \"the answer breaks off here"},
+      {service().FaultUrl(u"bad-utf8") + u"/api/balance", u"", 200,
+       u"{\"balance\": 11, \"note\": \"\uFFFD\uFFFD\uFFFD(\"}"},
   };
   for (const Case& c : cases) {
     const HttpResult result =
@@ -188,21 +174,6 @@ TEST_F(HttpRequestTest, ReturnsEveryAnswerWithItsStatus) {
     EXPECT_EQ(result.status, c.status) << ToUtf8(c.url);
     EXPECT_EQ(result.text, c.text) << ToUtf8(c.url);
   }
-}
-
-TEST_F(HttpRequestTest, KeepsWhatWasReadWhenTheAnswerBreaksOff) {
-  const HttpResult cut = HttpRequest(service().FaultUrl(u"cut") + u"/api/balance", u"GET", u"",
-                                     std::nullopt, std::nullopt, service().options);
-  EXPECT_TRUE(cut.ok) << ToUtf8(cut.text);
-  EXPECT_EQ(cut.status, 200);
-  EXPECT_EQ(cut.text, u"{\"balance\": 9, \"note\": \"the answer breaks off here");
-}
-
-TEST_F(HttpRequestTest, ReplacesMalformedUtf8) {
-  const HttpResult result = HttpRequest(service().FaultUrl(u"bad-utf8") + u"/api/balance", u"GET",
-                                        u"", std::nullopt, std::nullopt, service().options);
-  EXPECT_TRUE(result.ok);
-  EXPECT_EQ(result.text, u"{\"balance\": 11, \"note\": \"\uFFFD\uFFFD\uFFFD(\"}");
 }
 
 TEST_F(HttpRequestTest, StopsReadingAHugeAnswerAtTheBound) {
@@ -216,6 +187,7 @@ TEST_F(HttpRequestTest, StopsReadingAHugeAnswerAtTheBound) {
 }
 
 TEST_F(HttpRequestTest, ReportsEveryExchangeWithoutAnswerAsRequestFailure) {
+  const std::regex kRequestFailed("HTTP request failed, GetLastError=[1-9][0-9]*");
   HttpOptions impatient = service().options;
   impatient.receiveTimeoutMs = 1000;
   struct Case {
@@ -233,12 +205,7 @@ TEST_F(HttpRequestTest, ReportsEveryExchangeWithoutAnswerAsRequestFailure) {
         HttpRequest(c.url, u"GET", u"client-7f3a", std::nullopt, std::nullopt, c.options);
     EXPECT_FALSE(result.ok) << ToUtf8(c.url);
     EXPECT_EQ(result.status, 0) << ToUtf8(c.url);
-    const Text prefix = kRequestFailedText;
-    ASSERT_EQ(result.text.compare(0, prefix.size(), prefix), 0) << ToUtf8(result.text);
-    const Text number = result.text.substr(prefix.size());
-    EXPECT_FALSE(number.empty());
-    EXPECT_EQ(number.find_first_not_of(u"0123456789"), Text::npos) << ToUtf8(result.text);
-    EXPECT_NE(number, u"0");
+    EXPECT_TRUE(std::regex_match(ToUtf8(result.text), kRequestFailed)) << ToUtf8(result.text);
   }
 }
 

@@ -2,8 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
+
 #include "tests/transfer/test_service.h"
-#include "transfer/service_url.h"
 
 namespace larkspur {
 namespace {
@@ -26,7 +27,6 @@ TEST(ReadBalance, ReadsTheDigitsBehindTheKey) {
       {u"{\"balance\":" + Text(19, u' ') + u"95}", 9},
       {u"{\"balance\": 1, \"balance\": 2}", 1},
       {u"{\"Balance\": 5}", 0},
-      {u"{\"credits\": 5}", 0},
       {u"\"balance\"", 0},
       {u"\"balance\"7", 0},
       {u"\"balance\"x7", 7},
@@ -60,60 +60,31 @@ TEST(BalanceFromAnswer, RecognisesOnlyTheTwoTokenPhrases) {
   }
 }
 
-TEST(CheckBalance, EmptyTokenMakesNoRequest) {
-  // A request would fail on this URL with "Invalid URL: ...".
-  const BalanceResult result = CheckBalance(u"not a url", u"");
-  EXPECT_FALSE(result.ok);
-  EXPECT_EQ(result.balance, 0);
-  EXPECT_EQ(result.error, u"token_empty");
-}
-
-TEST(ServiceUrl, IsOneHttpsOriginAndNamesItsHost) {
-  const Text base = kServiceBaseUrl;
-  UrlParts parts;
-  ASSERT_TRUE(ParseUrl(base, parts));
-  EXPECT_TRUE(parts.secure);
-  EXPECT_EQ(parts.path, u"/");
-  EXPECT_NE(base.back(), u'/');
-  EXPECT_EQ(ServiceHostName(), parts.host);
-  EXPECT_EQ(HostOfUrl(u"https://localhost:8443/fault/drop"), u"localhost");
-}
-
 class ServiceApiTest : public ServiceTest {};
 
-TEST_F(ServiceApiTest, ChecksTheBalanceWhateverTheAnswersStatus) {
+TEST_F(ServiceApiTest, ChecksTheBalanceUnlessTheTokenIsEmpty) {
   struct Case {
     Text base;
     Text token;
     bool ok;
     int32_t balance;
-    Text error;
+    const char* error;  // a pattern of the whole error
   };
   const Case cases[] = {
-      {service().httpsUrl, u"balance-2c9e", true, 250, u""},
-      {service().httpsUrl, u"unknown", false, 0, u"invalid_token"},
-      {service().FaultUrl(u"error"), u"balance-2c9e", true, 0, u""},
-      {service().FaultUrl(u"bad-utf8"), u"balance-2c9e", true, 11, u""},
-      {service().FaultUrl(u"cut"), u"balance-2c9e", true, 9, u""},
-      {service().FaultUrl(u"huge"), u"balance-2c9e", true, 5, u""},
+      {service().httpsUrl, u"balance-2c9e", true, 250, ""},
+      {service().httpsUrl, u"unknown", false, 0, "invalid_token"},
+      {service().FaultUrl(u"drop"), u"balance-2c9e", false, 0,
+       "HTTP request failed, GetLastError=[1-9][0-9]*"},
+      // No request: one would fail with "Invalid URL: ...".
+      {u"not a url", u"", false, 0, "token_empty"},
   };
   for (const Case& c : cases) {
     const BalanceResult result = CheckBalance(c.base, c.token, service().options);
     EXPECT_EQ(result.ok, c.ok) << ToUtf8(c.base) << ": " << ToUtf8(result.error);
     EXPECT_EQ(result.balance, c.balance) << ToUtf8(c.base);
-    EXPECT_EQ(result.error, c.error) << ToUtf8(c.base);
+    EXPECT_TRUE(std::regex_match(ToUtf8(result.error), std::regex(c.error)))
+        << ToUtf8(result.error);
   }
-}
-
-TEST_F(ServiceApiTest, PassesTransportFailuresOn) {
-  const BalanceResult result =
-      CheckBalance(service().FaultUrl(u"drop"), u"balance-2c9e", service().options);
-  EXPECT_FALSE(result.ok);
-  EXPECT_EQ(result.balance, 0);
-  EXPECT_EQ(result.error.rfind(kRequestFailedText, 0), 0u) << ToUtf8(result.error);
-
-  const BalanceResult invalid = CheckBalance(u"api.larkspur.example", u"t", service().options);
-  EXPECT_EQ(invalid.error, u"Invalid URL: api.larkspur.example/api/balance");
 }
 
 // The balance of the submitting account, read through the service.
@@ -150,7 +121,7 @@ TEST_F(ServiceApiTest, SendsTheJobNamePercentEncoded) {
   EXPECT_TRUE(ReadBytes(service().JobFile("_.._escaped_job")).has_value());
 }
 
-TEST_F(ServiceApiTest, ReportsARefusalWithTheServicesWords) {
+TEST_F(ServiceApiTest, FailsWithTheServicesWordsOrTheTransportsText) {
   struct Case {
     Text base;
     Text token;
@@ -164,6 +135,7 @@ TEST_F(ServiceApiTest, ReportsARefusalWithTheServicesWords) {
       {service().httpsUrl, u"submit-5d1b", "{\"cut\": ", 400, u"not JSON"},
       {service().httpsUrl, u"submit-5d1b", "", 400, u"not JSON"},
       {service().FaultUrl(u"error"), u"submit-5d1b", "{}", 500, u"internal error"},
+      {service().FaultUrl(u"drop"), u"submit-5d1b", "{}", 0, kRequestFailedText},
   };
   for (const Case& c : cases) {
     const HttpResult result =
@@ -184,15 +156,6 @@ TEST_F(ServiceApiTest, ReadsNoMissingPackageAndSendsNothing) {
   EXPECT_EQ(result.text, u"Cannot read JSON file: " + path);
   EXPECT_EQ(result.status, 0);
   EXPECT_FALSE(ReadBytes(service().JobFile("never_sent")).has_value());
-}
-
-TEST_F(ServiceApiTest, SubmissionWithoutAnswerFails) {
-  const std::string path = service().ScratchPath("1.json");
-  ASSERT_TRUE(WriteBytes(path, "{}"));
-  const HttpResult result = SubmitJob(service().FaultUrl(u"drop"), FromUtf8(path), u"submit-5d1b",
-                                      u"dropped_job", service().options);
-  EXPECT_FALSE(result.ok);
-  EXPECT_EQ(result.text.rfind(kRequestFailedText, 0), 0u) << ToUtf8(result.text);
 }
 
 TEST_F(ServiceApiTest, ServiceLogNamesRequestsButNoToken) {

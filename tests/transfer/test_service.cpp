@@ -1,30 +1,27 @@
 #include "tests/transfer/test_service.h"
 
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
-#include <random>
 #include <sstream>
 
 namespace larkspur {
 namespace {
 
-// "name=port" lines of a ports file.
-std::map<std::string, std::string> ReadPorts(const std::string& path) {
-  std::map<std::string, std::string> ports;
+// The "name=port" lines of a ports file, as https://localhost:PORT (the echo port speaks TLS too)
+// or http://localhost:PORT for the plain HTTP port.
+std::map<std::string, Text> ReadUrls(const std::string& path) {
+  std::map<std::string, Text> urls;
   std::istringstream lines(ReadBytes(path).value_or(""));
-  std::string line;
-  while (std::getline(lines, line)) {
+  for (std::string line; std::getline(lines, line);) {
     const size_t equals = line.find('=');
-    if (equals != std::string::npos) ports[line.substr(0, equals)] = line.substr(equals + 1);
+    if (equals == std::string::npos) continue;
+    const std::string name = line.substr(0, equals);
+    urls[name] =
+        Widen((name == "http" ? "http" : "https") + ("://localhost:" + line.substr(equals + 1)));
   }
-  return ports;
-}
-
-Text LocalUrl(const char* scheme, const std::string& port) {
-  return Widen(std::string(scheme) + "://localhost:" + port);
+  return urls;
 }
 
 TestService Load() {
@@ -36,19 +33,16 @@ TestService Load() {
     return service;
   }
   service.folder = folder;
-  auto main = ReadPorts(service.folder + "/main.ports");
-  auto untrusted = ReadPorts(service.folder + "/untrusted.ports");
-  if (main["https"].empty() || main["http"].empty() || main["echo"].empty() ||
-      untrusted["https"].empty()) {
-    service.problem = "the stand-in service's ports are missing in " + service.folder;
-    return service;
-  }
-  service.httpsUrl = LocalUrl("https", main["https"]);
-  service.httpUrl = LocalUrl("http", main["http"]);
-  service.echoUrl = LocalUrl("https", main["echo"]);
-  service.untrustedUrl = LocalUrl("https", untrusted["https"]);
+  auto main = ReadUrls(service.folder + "/main.ports");
+  service.httpsUrl = main["https"];
+  service.httpUrl = main["http"];
+  service.echoUrl = main["echo"];
+  service.untrustedUrl = ReadUrls(service.folder + "/untrusted.ports")["https"];
   if (HttpTransportTakesCaFile()) service.options.caFile = FromUtf8(ca);
-  service.ready = true;
+  service.ready = !service.httpsUrl.empty() && !service.httpUrl.empty() &&
+                  !service.echoUrl.empty() && !service.untrustedUrl.empty();
+  if (!service.ready)
+    service.problem = "the stand-in service's ports are missing in " + service.folder;
   return service;
 }
 
@@ -58,15 +52,10 @@ std::string TestService::JobFile(const std::string& stem) const {
   return folder + "/main-data/" + stem + ".json";
 }
 
+// Test programs may run side by side: the test's own name keeps its files apart.
 std::string TestService::ScratchPath(const std::string& name) const {
-  // Test programs may run side by side: each takes a folder of its own.
-  static const std::string scratch = [this] {
-    const std::string made = folder + "/scratch-" + std::to_string(std::random_device{}());
-    std::filesystem::create_directories(made);
-    return made;
-  }();
-  static int counter = 0;
-  return scratch + "/" + std::to_string(++counter) + "-" + name;
+  const ::testing::TestInfo& test = *::testing::UnitTest::GetInstance()->current_test_info();
+  return folder + "/" + test.test_suite_name() + "." + test.name() + "-" + name;
 }
 
 std::string TestService::Log() const {
