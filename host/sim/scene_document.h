@@ -132,6 +132,8 @@ class DocumentBuilder {
  public:
   void Null();
   void Boolean(bool value);
+  // An integer of either sign that fits 64 bits signed, or a larger non-negative one; the reader
+  // treats both alike. A number with a fraction or exponent, or beyond 64 bits, is a Float.
   void Integer(int64_t value);
   void Unsigned(uint64_t value);
   void Float(double value);
