@@ -1,151 +1,17 @@
 #include <algorithm>
-#include <charconv>
-#include <cmath>
 #include <fstream>
 #include <tuple>
 #include <unordered_map>
 #include <unordered_set>
 
 #include "host/sim/scene_file.h"
+#include "host/sim/scene_layout.h"
 #include "host/sim/scene_names.h"
+#include "host/sim/scene_text.h"
 #include "host/text.h"
 
-namespace larkspur::sim {
+namespace larkspur::sim::scene_file {
 namespace {
-
-// The JSON escapes of UTF-8 text, without quotes.
-std::string EscapeJson(std::string_view utf8) {
-  std::string out;
-  for (const char c : utf8) {
-    const auto byte = static_cast<unsigned char>(c);
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      case '\b':
-        out += "\\b";
-        break;
-      case '\f':
-        out += "\\f";
-        break;
-      default:
-        if (byte < 0x20) {
-          static constexpr char kHex[] = "0123456789abcdef";
-          out += "\\u00";
-          out += kHex[byte >> 4];
-          out += kHex[byte & 0xF];
-        } else {
-          out += c;
-        }
-    }
-  }
-  return out;
-}
-
-std::string QuoteJson(std::string_view utf8) {
-  return "\"" + EscapeJson(utf8) + "\"";
-}
-
-// Text in JSON quotes. A lone surrogate, which UTF-8 cannot hold, is written as its escape so that
-// the scene reads back the same.
-std::string QuoteText(std::u16string_view text) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::string out = "\"";
-  size_t start = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char16_t unit = text[i];
-    if (IsHighSurrogate(unit) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
-      ++i;
-    } else if (IsHighSurrogate(unit) || IsLowSurrogate(unit)) {
-      out += EscapeJson(ToUtf8(text.substr(start, i - start)));
-      out += {'\\',
-              'u',
-              kHex[unit >> 12],
-              kHex[(unit >> 8) & 0xF],
-              kHex[(unit >> 4) & 0xF],
-              kHex[unit & 0xF]};
-      start = i + 1;
-    }
-  }
-  return out + EscapeJson(ToUtf8(text.substr(start))) + "\"";
-}
-
-// A JSON value on its way to text; numbers and strings are already formatted.
-struct Out {
-  enum class Kind { kScalar, kList, kObject };
-  Kind kind = Kind::kScalar;
-  std::string scalar;
-  std::vector<Out> items;
-  std::vector<std::pair<std::string, Out>> members;  // keys already quoted
-
-  static Out Scalar(std::string text) { return Out{Kind::kScalar, std::move(text), {}, {}}; }
-  static Out List() { return Out{Kind::kList, {}, {}, {}}; }
-  static Out Object() { return Out{Kind::kObject, {}, {}, {}}; }
-
-  Out& Add(std::string_view key, Out value) {
-    members.emplace_back(QuoteJson(key), std::move(value));
-    return *this;
-  }
-  Out& Add(const Text& key, Out value) {
-    members.emplace_back(QuoteText(key), std::move(value));
-    return *this;
-  }
-  Out& Push(Out value) {
-    items.push_back(std::move(value));
-    return *this;
-  }
-  bool Empty() const { return items.empty() && members.empty(); }
-};
-
-Out String(std::string_view utf8) {
-  return Out::Scalar(QuoteJson(utf8));
-}
-Out String(const Text& text) {
-  return Out::Scalar(QuoteText(text));
-}
-Out Null() {
-  return Out::Scalar("null");
-}
-Out Bool(bool value) {
-  return Out::Scalar(value ? "true" : "false");
-}
-
-template <typename Integer>
-Out Int(Integer value) {
-  return Out::Scalar(std::to_string(value));
-}
-
-// The shortest text that reads back as the same number, always with a decimal point or an
-// exponent so that it reads as a float. An infinite float is written as a number that rounds to
-// it again; NaN has no JSON form.
-template <typename Real>
-Out Number(Real value) {
-  if (std::isinf(value)) return Out::Scalar(value > 0 ? "1e39" : "-1e39");
-  if (!std::isfinite(value)) return Null();
-  char buffer[64];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  std::string text(buffer, result.ptr);
-  if (text.find_first_of(".e") == std::string::npos) text += ".0";
-  return Out::Scalar(text);
-}
-
-Out Floats(std::initializer_list<float> values) {
-  Out list = Out::List();
-  for (float value : values) list.Push(Number(value));
-  return list;
-}
 
 Out PointOut(const Point3& p) {
   return Floats({p.x, p.y, p.z});
@@ -153,66 +19,6 @@ Out PointOut(const Point3& p) {
 
 Out FaceOut(const std::array<uint32_t, 3>& face) {
   return Out::List().Push(Int(face[0])).Push(Int(face[1])).Push(Int(face[2]));
-}
-
-constexpr size_t kLineWidth = 100;
-
-// Appends the one-line form of value to out, giving up (false) as soon as out grows longer than
-// limit, so that trying a line costs no more than the line.
-bool RenderInline(const Out& value, std::string& out, size_t limit) {
-  switch (value.kind) {
-    case Out::Kind::kScalar:
-      out += value.scalar;
-      break;
-    case Out::Kind::kList:
-      out += '[';
-      for (size_t i = 0; i < value.items.size(); ++i) {
-        if (i > 0) out += ", ";
-        if (!RenderInline(value.items[i], out, limit)) return false;
-      }
-      out += ']';
-      break;
-    case Out::Kind::kObject:
-      out += '{';
-      for (size_t i = 0; i < value.members.size(); ++i) {
-        if (i > 0) out += ", ";
-        out += value.members[i].first + ": ";
-        if (!RenderInline(value.members[i].second, out, limit)) return false;
-      }
-      out += '}';
-      break;
-  }
-  return out.size() <= limit;
-}
-
-// A value goes on one line when it fits there (column: where it starts); otherwise each item or
-// member goes on a line of its own, indented two spaces deeper.
-void Render(const Out& value, size_t indent, size_t column, std::string& out) {
-  if (value.kind == Out::Kind::kScalar || value.Empty()) {
-    RenderInline(value, out, std::string::npos);
-    return;
-  }
-  std::string line;
-  if (RenderInline(value, line, column < kLineWidth ? kLineWidth - column : 0)) {
-    out += line;
-    return;
-  }
-  const std::string inner(indent + 2, ' ');
-  const bool list = value.kind == Out::Kind::kList;
-  out += list ? "[\n" : "{\n";
-  const size_t count = list ? value.items.size() : value.members.size();
-  for (size_t i = 0; i < count; ++i) {
-    out += inner;
-    if (list) {
-      Render(value.items[i], indent + 2, inner.size(), out);
-    } else {
-      const std::string key = value.members[i].first + ": ";
-      out += key;
-      Render(value.members[i].second, indent + 2, inner.size() + key.size(), out);
-    }
-    out += i + 1 < count ? ",\n" : "\n";
-  }
-  out += std::string(indent, ' ') + (list ? "]" : "}");
 }
 
 bool IsIdentity(const Matrix3& m) {
@@ -243,9 +49,7 @@ class SceneWriter {
     for (const SimAnim* anim : host_.Anims()) anims.Add(anim->id, AnimOut(*anim));
     document.Add("anims", std::move(anims));
     if (error_) return std::nullopt;
-    std::string text;
-    Render(document, 0, 0, text);
-    return text + "\n";
+    return Render(document);
   }
 
   const std::string& Error() const { return *error_; }
@@ -502,11 +306,14 @@ class SceneWriter {
 };
 
 }  // namespace
+}  // namespace larkspur::sim::scene_file
+
+namespace larkspur::sim {
 
 SceneWriteResult WriteSceneText(const SimHost& host) {
   SceneWriteResult result;
   try {
-    SceneWriter writer(host);
+    scene_file::SceneWriter writer(host);
     if (std::optional<std::string> text = writer.Write()) {
       result.ok = true;
       result.text = std::move(*text);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 
@@ -15,6 +16,164 @@ using testing::Child;
 using testing::Document;
 using testing::LoadExample;
 using testing::LoadOrFail;
+namespace sc = host::super_class;
+
+// One node per case; each names the anim its object is and the anim it evaluates to.
+TEST(SimScene, EvaluationFollowsDerivedObjectsDownToTheirBase) {
+  const auto host = LoadOrFail(Document(R"(
+    "nodes": [{"object": "base"}, {"object": "top"}, {"object": "named_top"},
+              {"object": "named_middle"}, {"object": "empty"}, {"object": null},
+              {"object": "loop_a"}, {"object": "light"}],
+    "anims": {
+      "base": {"super": "geometry", "class": "Box"},
+      "other": {"super": "geometry", "class": "Sphere"},
+      "third": {"super": "geometry", "class": "Cone"},
+      "light": {"super": "light", "class": "CoronaLight"},
+      "middle": {"super": "derived", "class": "Derived Object", "object": "base"},
+      "top": {"super": "derived", "class": "Derived Object", "object": "middle"},
+      "named_inner": {"super": "derived", "class": "Derived Object", "object": "base",
+                      "evaluates_to": "third"},
+      "named_top": {"super": "derived", "class": "Derived Object", "object": "named_inner",
+                    "evaluates_to": "other"},
+      "named_middle": {"super": "derived", "class": "Derived Object", "object": "named_inner"},
+      "empty": {"super": "derived", "class": "Derived Object", "modifiers": [null]},
+      "loop_a": {"super": "derived", "class": "Derived Object", "object": "loop_b"},
+      "loop_b": {"super": "derived", "class": "Derived Object", "object": "loop_a"}})"));
+  ASSERT_TRUE(host);
+  const char* expected[] = {"base", "base", "other", "third", nullptr, nullptr, nullptr, "light"};
+  for (int i = 0; i < 8; ++i) {
+    const Anim* want = expected[i] ? host->FindAnim(expected[i]) : nullptr;
+    EXPECT_EQ(Child(host->Root(), i)->EvalWorldState(0), want) << i;
+  }
+  const Anim* empty = host->FindAnim("empty");
+  EXPECT_EQ(empty->NumModifiers(), 1);
+  EXPECT_EQ(empty->GetModifier(0), nullptr);
+  EXPECT_EQ(empty->GetModifier(1), nullptr);
+}
+
+// A converted object's class, class id, fresh handle and copied mesh show in the golden of the
+// written scene (golden/edits.written.json).
+TEST(SimScene, TriangleConversionGivesTheSameTriangleObjectOrANewOne) {
+  const auto host = LoadOrFail(Document(R"("anims": {
+    "tri": {"super": "geometry", "class": "Editable Mesh", "class_id": [9, 0],
+            "mesh": {"vertices": [[0,0,0],[1,0,0],[0,1,0]], "faces": [[0,1,2]]}},
+    "box": {"super": "geometry", "class": "Box", "class_id": [16, 0],
+            "mesh": {"vertices": [[0,0,0],[1,0,0],[0,1,0]], "faces": [[0,1,2]]}},
+    "nurbs": {"super": "geometry", "class": "NURBS"},
+    "bare_tri": {"super": "geometry", "class": "Editable Mesh", "class_id": [9, 0]}})"));
+  ASSERT_TRUE(host);
+  SimAnim* tri = host->FindAnim("tri");
+  EXPECT_TRUE(tri->CanConvertToType(host::kTriObjectClassId));
+  EXPECT_FALSE(tri->CanConvertToType(host::kEditablePolyClassId));
+  EXPECT_EQ(tri->ConvertToType(0, host::kTriObjectClassId), tri);
+  EXPECT_FALSE(host->FindAnim("nurbs")->CanConvertToType(host::kTriObjectClassId));
+  EXPECT_EQ(host->FindAnim("nurbs")->ConvertToType(0, host::kTriObjectClassId), nullptr);
+  EXPECT_EQ(host->FindAnim("bare_tri")->ConvertToType(0, host::kTriObjectClassId), nullptr);
+  // Each conversion is a new object under an id no other anim has; a deleted one leaves the scene.
+  SimAnim* box = host->FindAnim("box");
+  Anim* converted = box->ConvertToType(0, host::kTriObjectClassId);
+  Anim* second = box->ConvertToType(0, host::kTriObjectClassId);
+  ASSERT_NE(converted, box);
+  EXPECT_NE(converted->GetMesh(), box->GetMesh());
+  EXPECT_EQ(host->FindAnim("box_mesh"), converted);
+  EXPECT_EQ(host->FindAnim("box_mesh_2"), second);
+  EXPECT_EQ(host->NewAnim(sc::kHelper, u"D", {}, "box_mesh").id, "box_mesh_3");
+  converted->DeleteMe();
+  EXPECT_EQ(host->FindAnim("box_mesh"), nullptr);
+  EXPECT_EQ(host->Anims().size(), 6u);
+}
+
+TEST(SimScene, ReadsAnswerTheStoredValueOrAreRefusedAndLeaveItAlone) {
+  const auto host = LoadOrFail(Document(R"("anims": {"m": {"super": "material", "class": "S",
+    "params": [null, [{"name": "tab", "type": "TYPE_FLOAT_TAB", "value": [1, 2]},
+                      {"name": "i", "type": "TYPE_BOOL", "value": 5},
+                      {"name": "node", "type": 17},
+                      {"name": "empty", "type": "TYPE_RGBA_TAB", "value": []},
+                      {"name": "s", "type": "TYPE_STRING", "value": null}]]}})"));
+  ASSERT_TRUE(host);
+  const Anim* m = host->FindAnim("m");
+  EXPECT_FALSE(m->GetParamBlock(0)->HasDesc());
+  EXPECT_EQ(m->GetParamBlock(2), nullptr);
+  const host::ParamBlock& block = *m->GetParamBlock(1);
+  float f = 0;
+  int i = 0;
+  host::Color c;  // zero
+  std::optional<Text> s = u"stale";
+  EXPECT_TRUE(block.GetValue(0, 0, f, 1) && f == 2.0f);
+  EXPECT_TRUE(block.GetValue(1, 0, i, 0) && i == 5);  // a bool holds the int it was given
+  EXPECT_TRUE(block.GetValue(4, 0, s, 0) && !s.has_value());
+  EXPECT_EQ(block.Count(0), 2);
+  EXPECT_EQ(block.Count(1), 0);
+  EXPECT_EQ(block.Count(3), 0);
+  struct Case {
+    host::ParamId id;
+    int tabIndex;
+  };
+  // Beyond the end, before the start, an index into a scalar, an unknown id, a type read as
+  // nothing, an empty table.
+  const Case refused[] = {{0, 2}, {0, -1}, {1, 1}, {9, 0}, {2, 0}, {3, 0}};
+  for (const Case& r : refused) {
+    f = -1;
+    EXPECT_FALSE(block.GetValue(r.id, 0, f, r.tabIndex)) << r.id << " " << r.tabIndex;
+    EXPECT_FALSE(block.GetValue(r.id, 0, c, r.tabIndex)) << r.id << " " << r.tabIndex;
+    EXPECT_EQ(f, -1.0f);
+  }
+  EXPECT_EQ(c.r, 0.0f);
+  i = -1;
+  EXPECT_FALSE(block.GetValue(0, 0, i, 0));  // a float table read as int
+  EXPECT_EQ(i, -1);
+}
+
+Quat AxisAngle(float x, float y, float z, float degrees) {
+  const float half = degrees * 3.14159265f / 360.0f;
+  const float s = std::sin(half) / std::sqrt(x * x + y * y + z * z);
+  return Quat{x * s, y * s, z * s, std::cos(half)};
+}
+
+// The decomposition rebuilds the matrix, mirrors included, with a unit quaternion whose w is never
+// negative; where the rotation is fixed (a negative w, a flat scale) it is exactly the one given.
+TEST(SimScene, DecompositionRebuildsTheMatrix) {
+  const float h = 0.70710678f;
+  Matrix3 mirror;
+  mirror.rows[0] = Point3{-2, 0, 0};
+  mirror.rows[3] = Point3{1, 2, 3};
+  struct Case {
+    Matrix3 m;
+    std::optional<Quat> rotation;
+  };
+  const Case cases[] = {
+      {ComposeMatrix({5, 5, 5}, AxisAngle(1, 0, 0, 180), {2, 2, 2}), {}},
+      {ComposeMatrix({}, AxisAngle(0, 1, 0, 180), {1, 3, 0.5f}), {}},
+      {ComposeMatrix({-7, 0, 2}, AxisAngle(1, 2, 3, 130), {0.25f, 2, 1}), {}},
+      {ComposeMatrix({0, 1, 0}, AxisAngle(-3, 1, 0.5f, 250), {1, 1, 10}), {}},
+      {mirror, {}},
+      {ComposeMatrix({}, Quat{0, 0, -h, -h}, {1, 1, 1}), Quat{0, 0, h, h}},
+      {ComposeMatrix({}, Quat{}, {0, 1, 1}), Quat{}},
+      {ComposeMatrix({}, Quat{}, {0, 0, 0}), Quat{}},
+  };
+  SimHost host;
+  for (const Case& c : cases) {
+    Point3 p;
+    Quat q;
+    Point3 s;
+    host.DecomposeMatrix(c.m, p, q, s);
+    EXPECT_GE(q.w, 0.0f);
+    EXPECT_NEAR(q.x * q.x + q.y * q.y + q.z * q.z + q.w * q.w, 1.0f, 1e-5);
+    const Matrix3 rebuilt = ComposeMatrix(p, q, s);
+    for (int row = 0; row < 4; ++row) {
+      EXPECT_NEAR(rebuilt.rows[row].x, c.m.rows[row].x, 1e-4) << "row " << row;
+      EXPECT_NEAR(rebuilt.rows[row].y, c.m.rows[row].y, 1e-4) << "row " << row;
+      EXPECT_NEAR(rebuilt.rows[row].z, c.m.rows[row].z, 1e-4) << "row " << row;
+    }
+    if (!c.rotation) continue;
+    const float wanted[] = {c.rotation->x, c.rotation->y, c.rotation->z, c.rotation->w};
+    const float got[] = {q.x, q.y, q.z, q.w};
+    for (int k = 0; k < 4; ++k) {
+      EXPECT_NEAR(got[k], wanted[k], 1e-6);
+      EXPECT_FALSE(std::signbit(got[k]));  // no -0.0
+    }
+  }
+}
 
 const Text kGroupExplosion = u"max select all\ntry(macros.run \"Group\" \"Explode\")catch()";
 
@@ -70,25 +229,18 @@ TEST(SimScripts, FlatteningMovesRotationAndScaleIntoANewPolyObject) {
   const Anim* poly = box->GetObjectRef();
   ASSERT_NE(poly, stack);
   EXPECT_EQ(poly, box->EvalWorldState(0));  // the stack is collapsed
-  EXPECT_EQ(poly->SuperClassID(), host::super_class::kGeomObject);
-  EXPECT_EQ(poly->ClassID(), host::kEditablePolyClassId);
-  EXPECT_EQ(poly->GetClassName(), u"Editable Poly");
-  const Matrix3 tm = box->GetObjectTM(0);
-  EXPECT_EQ(tm.rows[0].x, 1.0f);
-  EXPECT_EQ(tm.rows[0].y, 0.0f);
+  EXPECT_EQ(poly, host->FindAnim("box_b_poly"));
+  const Matrix3 tm = box->GetObjectTM(0);  // the position alone is left
   EXPECT_EQ(tm.rows[1].y, 1.0f);
-  EXPECT_EQ(tm.rows[2].z, 1.0f);
   EXPECT_EQ(tm.GetTrans().x, 30.0f);
-  // Rotated 90 degrees about z and scaled 2 along y: x goes to y, y goes to -2x.
-  const SimMesh& mesh = *static_cast<const SimAnim*>(poly)->mesh;
-  EXPECT_NEAR(mesh.vertices[1].x, 0.0f, 1e-6);
-  EXPECT_NEAR(mesh.vertices[1].y, 1.0f, 1e-6);
-  EXPECT_NEAR(mesh.vertices[2].x, -2.0f, 1e-6);
-  EXPECT_NEAR(mesh.vertices[2].y, 0.0f, 1e-6);
+  // Rotated 90 degrees about z and scaled 2 along y: y goes to -2x.
+  EXPECT_NEAR(static_cast<const SimAnim*>(poly)->mesh->vertices[2].x, -2.0f, 1e-6);
   EXPECT_EQ(host->FindAnim("box_b")->mesh->vertices[2].y, 1.0f);  // the old object is untouched
   EXPECT_EQ(host->selection, std::unordered_set<const SimNode*>{box});
 }
 
+// The name is a string literal of the script language; the host finds the first node of that
+// name in scene order, ignoring case. The flattened nodes so far are listed after each script.
 TEST(SimScripts, FlatteningFindsTheNodeByTheScriptsStringLiteral) {
   const auto host = LoadOrFail(Document(R"(
     "nodes": [{"name": "Box \"A\" \\ 1", "object": "box"},
@@ -96,35 +248,42 @@ TEST(SimScripts, FlatteningFindsTheNodeByTheScriptsStringLiteral) {
               {"name": "C:\\new", "object": "box"},
               {"name": "Box001", "object": "box"},
               {"name": "Box001", "object": "box"},
-              {"name": "Omni", "object": "light"}],
+              {"name": "Omni", "object": "light"},
+              {"name": "a\tb%\r", "object": "box"}],
     "anims": {"box": {"super": "geometry", "class": "Box",
                       "mesh": {"vertices": [[1,2,3]], "faces": []}},
               "light": {"super": "light", "class": "Omnilight"}})"));
   ASSERT_TRUE(host);
-  const Anim* box = host->FindAnim("box");
-  auto flattened = [&](int index) { return Child(host->Root(), index)->GetObjectRef() != box; };
-
-  EXPECT_TRUE(host->ExecuteMAXScriptScript(FlattenScript(u"Box \\\"A\\\" \\\\ 1"), false, nullptr));
-  EXPECT_TRUE(flattened(0));
-  EXPECT_TRUE(host->ExecuteMAXScriptScript(FlattenScript(u"line1\\nline2"), false, nullptr));
-  EXPECT_TRUE(flattened(1));
-  // Unescaped, the backslash starts an escape: the script looks for "C:<line feed>ew".
-  EXPECT_TRUE(host->ExecuteMAXScriptScript(FlattenScript(u"C:\\new"), false, nullptr));
-  EXPECT_FALSE(flattened(2));
-  // The host's lookup ignores case and takes the first node of that name.
-  EXPECT_TRUE(host->ExecuteMAXScriptScript(FlattenScript(u"BOX001"), false, nullptr));
-  EXPECT_TRUE(flattened(3));
-  EXPECT_FALSE(flattened(4));
-  // A light has no mesh to become a poly; the script's catch swallows that.
-  EXPECT_TRUE(host->ExecuteMAXScriptScript(FlattenScript(u"Omni"), false, nullptr));
-  EXPECT_EQ(Child(host->Root(), 5)->GetObjectRef(), host->FindAnim("light"));
-  EXPECT_TRUE(host->ExecuteMAXScriptScript(FlattenScript(u"Nobody"), false, nullptr));
-
-  // A quote that leaves the literal, or an escape the language lacks, is a syntax error.
-  EXPECT_FALSE(host->ExecuteMAXScriptScript(FlattenScript(u"Box \"A\" \\\\ 1"), false, nullptr));
-  EXPECT_FALSE(host->ExecuteMAXScriptScript(FlattenScript(u"C:\\qux"), false, nullptr));
-  EXPECT_FALSE(host->ExecuteMAXScriptScript(FlattenScript(u"trailing\\"), false, nullptr));
-  EXPECT_EQ(host->scripts.size(), 9u);
+  struct Case {
+    Text literal;
+    bool answer;
+    std::string flattened;
+  };
+  const Case cases[] = {
+      {u"Box \\\"A\\\" \\\\ 1", true, "0"},
+      {u"line1\\nline2", true, "01"},
+      {u"C:\\new", true, "01"},  // the script looks for "C:<line feed>ew"
+      {u"BOX001", true, "013"},
+      {u"a\\tb\\%\\r", true, "0136"},
+      {u"Omni", true, "0136"},  // a light has no mesh; the script's catch swallows that
+      {u"Nobody", true, "0136"},
+      {u"Box \"A\" \\\\ 1", false, "0136"},  // a quote that leaves the literal
+      {u"C:\\qux", false, "0136"},           // an escape the language lacks
+      {u"trailing\\", false, "0136"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(host->ExecuteMAXScriptScript(FlattenScript(c.literal), false, nullptr), c.answer)
+        << ToUtf8(c.literal);
+    std::string flattened;
+    for (int i = 0; i < host->Root().NumberOfChildren(); ++i) {
+      const Anim* object = Child(host->Root(), i)->GetObjectRef();
+      if (object != host->FindAnim("box") && object != host->FindAnim("light")) {
+        flattened += std::to_string(i);
+      }
+    }
+    EXPECT_EQ(flattened, c.flattened) << ToUtf8(c.literal);
+  }
+  EXPECT_EQ(host->scripts.size(), std::size(cases));
 }
 
 TEST(SimScripts, OtherScriptsFail) {
@@ -136,68 +295,50 @@ TEST(SimScripts, OtherScriptsFail) {
     host::ScriptResult result{true, u"stale"};
     EXPECT_FALSE(host.ExecuteMAXScriptScript(script, false, &result)) << ToUtf8(script);
   }
-  EXPECT_EQ(host.scripts.size(), std::size(scripts));
-  EXPECT_EQ(host.scripts[3], scripts[3]);
+  EXPECT_EQ(host.scripts, std::vector<Text>(std::begin(scripts), std::end(scripts)));
 }
 
-TEST(SimScripts, TheGradientProbeAnswersFromTheStopsOfTheFirstMapFound) {
-  const auto host = LoadExample("gradient.json");
-  ASSERT_TRUE(host);
-  struct Case {
-    Text literal;
-    Text answer;
-  };
-  const Case cases[] = {
-      {u"Ramp \\\"A\\\"", u"100.0,255.0,255.0,255.0|0.0,0.0,0.0,0.0|50.0,255.0,127.5,0.0"},
-      {u"Loose", u"0.0,10.0,20.0,30.0|100.0,40.0,50.0,60.0"},  // only in scene_materials
-      {u"loose", u"ERROR:NOTFOUND"},
-      {u"Paint", u"ERROR:NOTFOUND"},  // a material, not a map
-      {u"", u"ERROR:NOTFOUND"},
-  };
-  for (const Case& c : cases) {
-    host::ScriptResult result;
-    EXPECT_TRUE(host->ExecuteMAXScriptScript(ProbeScript(c.literal), true, &result));
-    EXPECT_TRUE(result.isString);
-    EXPECT_EQ(result.text, c.answer) << ToUtf8(c.literal);
-  }
-  host->FindAnim("ramp")->gradientStops.clear();
-  host::ScriptResult result;
-  EXPECT_TRUE(host->ExecuteMAXScriptScript(ProbeScript(u"Ramp \\\"A\\\""), true, &result));
-  EXPECT_EQ(result.text, u"ERROR:NOCONTAINER");
-}
-
+// Maps are found through node materials (sub-materials, then sub-maps, each anim once), then
+// through the scene-material list; the name matches exactly.
 TEST(SimScripts, TheGradientProbeSearchesInTheHostsOrder) {
   const auto host = LoadOrFail(Document(R"(
     "scene": {"scene_materials": ["late"]},
     "nodes": [{"name": "parent", "children": [{"material": "child_mtl"}]},
-              {"material": "top"},
               {"material": "cycle"}],
     "anims": {
-      "top": {"super": "material", "class": "S",
-              "sub_texmaps": [{"slot": "a", "map": "in_map"}], "sub_materials": ["sub"]},
-      "sub": {"super": "material", "class": "S", "sub_texmaps": [{"slot": "a", "map": "in_sub"}]},
-      "in_map": {"super": "texmap", "class": "G", "name": "R",
-                 "gradient_flags": [{"position": 1, "color": [1, 1, 1]}]},
-      "in_sub": {"super": "texmap", "class": "G", "name": "R",
-                 "gradient_flags": [{"position": 2, "color": [2, 2, 2]}]},
       "child_mtl": {"super": "material", "class": "S",
                     "sub_texmaps": [{"slot": "a", "map": "nested"}]},
       "nested": {"super": "texmap", "class": "Mix", "name": "outer",
                  "sub_texmaps": [{"slot": "a", "map": "deep"}]},
-      "deep": {"super": "texmap", "class": "G", "name": "Deep",
+      "deep": {"super": "texmap", "class": "G", "name": "Deep \"q\"",
                "gradient_flags": [{"position": 12.25, "color": [0.1, 0.00001, 254.99998]},
                                   {"position": null, "color": [0, 0, 0]}]},
-      "cycle": {"super": "material", "class": "S", "sub_materials": ["cycle"],
+      "cycle": {"super": "material", "class": "S", "name": "Cycle", "sub_materials": ["cycle"],
                 "sub_texmaps": [{"slot": "a", "map": "loop"}]},
-      "loop": {"super": "texmap", "class": "Mix", "sub_texmaps": [{"slot": "a", "map": "loop"}]},
-      "late": {"super": "material", "class": "S", "sub_texmaps": [{"slot": "a", "map": "in_map"}]}
+      "loop": {"super": "texmap", "class": "Mix", "name": "Loop",
+               "sub_texmaps": [{"slot": "a", "map": "loop"}]},
+      "late": {"super": "material", "class": "S",
+               "sub_texmaps": [{"slot": "a", "map": "loose"}, {"slot": "b", "map": "bare"}]},
+      "loose": {"super": "texmap", "class": "G", "name": "Loose",
+                "gradient_flags": [{"position": null, "color": [10, 20, 30]},
+                                   {"position": null, "color": [40, 50, 60]}]},
+      "bare": {"super": "texmap", "class": "G", "name": "Bare"}
     })"));
   ASSERT_TRUE(host);
+  const std::pair<Text, Text> cases[] = {
+      {u"Deep \\\"q\\\"", u"12.25,0.1,1e-05,254.99998|100.0,0.0,0.0,0.0"},
+      {u"Loose", u"0.0,10.0,20.0,30.0|100.0,40.0,50.0,60.0"},
+      {u"Loop", u"ERROR:NOCONTAINER"},
+      {u"Bare", u"ERROR:NOCONTAINER"},
+      {u"loose", u"ERROR:NOTFOUND"},
+      {u"Cycle", u"ERROR:NOTFOUND"},  // a material, not a map
+  };
   host::ScriptResult result;
-  EXPECT_TRUE(host->ExecuteMAXScriptScript(ProbeScript(u"R"), true, &result));
-  EXPECT_EQ(result.text, u"2.0,2.0,2.0,2.0");  // sub-materials before sub-maps
-  EXPECT_TRUE(host->ExecuteMAXScriptScript(ProbeScript(u"Deep"), true, &result));
-  EXPECT_EQ(result.text, u"12.25,0.1,1e-05,254.99998|100.0,0.0,0.0,0.0");
+  for (const auto& [literal, answer] : cases) {
+    EXPECT_TRUE(host->ExecuteMAXScriptScript(ProbeScript(literal), true, &result));
+    EXPECT_TRUE(result.isString);
+    EXPECT_EQ(result.text, answer) << ToUtf8(literal);
+  }
   EXPECT_TRUE(host->ExecuteMAXScriptScript(ProbeScript(u"nothing"), true, &result));
   EXPECT_EQ(result.text, u"ERROR:NOTFOUND");
 }

@@ -1,0 +1,525 @@
+#include "host/sim/scene_reader.h"
+
+#include <filesystem>
+#include <initializer_list>
+#include <limits>
+#include <unordered_map>
+
+#include "host/sim/scene_file.h"
+#include "host/sim/scene_names.h"
+#include "host/sim/scene_read_geometry.h"
+#include "host/sim/scene_text.h"
+#include "host/sim/scene_values.h"
+
+namespace larkspur::sim::scene_file {
+namespace {
+
+namespace sc = host::super_class;
+
+constexpr std::string_view kFormat = "larkspur-scene";
+constexpr int kVersion = 1;
+// Deeper nesting is no scene anyone builds, and the reader and the scripts recurse over it.
+constexpr int kMaxNodeDepth = 1000;
+
+// What an anim is, for messages.
+std::string AnimKind(const SimAnim& anim) {
+  switch (anim.superClass) {
+    case sc::kGeomObject:
+      return "a geometry object";
+    case sc::kDerivedObject:
+      return "a derived object";
+    default:
+      break;
+  }
+  const std::string_view name = SuperClassName(anim.superClass);
+  if (!name.empty()) return "a " + std::string(name);
+  return "an anim of super class " + std::to_string(anim.superClass);
+}
+
+// What a reference may point at.
+enum class RefKind { kAny, kObject, kBaseObject, kModifier, kMaterial, kTexmap, kMaterialOrMap };
+
+bool Accepts(RefKind kind, SClassId super) {
+  const bool mtlBase = super == sc::kMaterial || super == sc::kTexmap;
+  switch (kind) {
+    case RefKind::kAny:
+      return true;
+    case RefKind::kObject:
+      return !mtlBase && super != sc::kModifier;
+    case RefKind::kBaseObject:
+      return !mtlBase && super != sc::kModifier && super != sc::kDerivedObject;
+    case RefKind::kModifier:
+      return super == sc::kModifier;
+    case RefKind::kMaterial:
+      return super == sc::kMaterial;
+    case RefKind::kTexmap:
+      return super == sc::kTexmap;
+    case RefKind::kMaterialOrMap:
+      return mtlBase;
+  }
+  return false;
+}
+
+std::string_view RefKindName(RefKind kind) {
+  switch (kind) {
+    case RefKind::kAny:
+      return "an anim";
+    case RefKind::kObject:
+      return "an object, derived object or light";
+    case RefKind::kBaseObject:
+      return "an object that is not a derived object";
+    case RefKind::kModifier:
+      return "a modifier";
+    case RefKind::kMaterial:
+      return "a material";
+    case RefKind::kTexmap:
+      return "a texmap";
+    case RefKind::kMaterialOrMap:
+      return "a material or texmap";
+  }
+  return {};
+}
+
+SClassId ReadSuper(const JsonValue& j, const std::string& path) {
+  if (j.IsString()) {
+    if (auto id = SuperClassByName(j.String())) return *id;
+  } else if (j.IsInteger()) {
+    return static_cast<SClassId>(ReadInteger(j, path, 0, std::numeric_limits<uint32_t>::max()));
+  }
+  Expected(j, path, "one of " + SuperClassNameList() + ", or a number");
+}
+
+ClassId ReadClassId(const JsonValue& j, const std::string& path) {
+  if (!j.IsList() || j.Size() != 2) Expected(j, path, "[a, b]");
+  const long long max = std::numeric_limits<uint32_t>::max();
+  return ClassId{static_cast<uint32_t>(ReadInteger(j.Item(0), Index(path, 0), 0, max)),
+                 static_cast<uint32_t>(ReadInteger(j.Item(1), Index(path, 1), 0, max))};
+}
+
+// The keys an anim takes: the common ones, and those of its kind.
+void CheckAnimKeys(const SimAnim& anim, const JsonValue& j, const std::string& path) {
+  switch (anim.superClass) {
+    case sc::kMaterial:
+      CheckKeys(j, path, "a material",
+                {"super", "class", "class_id", "handle", "params", "name", "sub_texmaps",
+                 "sub_materials"});
+      break;
+    case sc::kTexmap:
+      CheckKeys(j, path, "a texmap",
+                {"super", "class", "class_id", "handle", "params", "name", "sub_texmaps",
+                 "map_name", "uvgen", "gradient_flags"});
+      break;
+    case sc::kGeomObject:
+      CheckKeys(j, path, "a geometry object",
+                {"super", "class", "class_id", "handle", "params", "mesh"});
+      break;
+    case sc::kDerivedObject:
+      CheckKeys(j, path, "a derived object",
+                {"super", "class", "class_id", "handle", "params", "modifiers", "object",
+                 "evaluates_to"});
+      break;
+    default:
+      CheckKeys(j, path, AnimKind(anim), {"super", "class", "class_id", "handle", "params"});
+      break;
+  }
+}
+
+class SceneReader {
+ public:
+  explicit SceneReader(SimHost& host) : host_(host) {}
+
+  void Read(const JsonValue& document) {
+    ExpectObject(document, "", "a scene document");
+    CheckKeys(document, "", "the document", {"format", "version", "scene", "nodes", "anims"});
+    const JsonValue& format = Required(document, "", "format");
+    if (!format.IsString() || format.String() != kFormat) {
+      Expected(format, "format", Quoted(kFormat));
+    }
+    const JsonValue& version = Required(document, "", "version");
+    if (!version.IsInteger() || version.Integer() != kVersion) {
+      Expected(version, "version", "the version " + std::to_string(kVersion));
+    }
+    if (const JsonValue* anims = document.Member("anims")) ReadAnims(*anims);
+    if (const JsonValue* nodes = document.Member("nodes")) {
+      ExpectList(*nodes, "nodes", "the list of the root's children");
+      size_t i = 0;
+      for (const JsonValue& node : *nodes) ReadNode(node, Index("nodes", i++), host_.Root(), 1);
+    }
+    ResolveTargets();
+    if (const JsonValue* scene = document.Member("scene")) ReadSettings(*scene);
+    if (!userScriptsDirGiven_) {
+      host_.userScriptsDir = DefaultUserScriptsDir();
+      std::error_code ignored;  // the folder is a convenience; a scene works without it
+      std::filesystem::create_directories(std::filesystem::path(host_.userScriptsDir), ignored);
+    }
+  }
+
+ private:
+  struct PendingTarget {
+    SimNode* node = nullptr;
+    std::string id;
+    std::string path;
+  };
+
+  struct NodeEntry {
+    SimNode* node = nullptr;
+    std::string path;
+  };
+
+  SimAnim* ReadRef(const JsonValue& j, const std::string& path, RefKind kind, bool nullable) {
+    if (j.IsNull() && nullable) return nullptr;
+    if (!j.IsString()) {
+      Expected(j, path,
+               std::string("the id of ") + std::string(RefKindName(kind)) +
+                   (nullable ? " or null" : ""));
+    }
+    const std::string id = IdOf(std::string(j.String()), path, "an id");
+    SimAnim* anim = host_.FindAnim(id);
+    if (!anim) Fail(path, "no anim has the id " + Quoted(id));
+    if (!Accepts(kind, anim->superClass)) {
+      Fail(path, "expected the id of " + std::string(RefKindName(kind)) + ", but " + Quoted(id) +
+                     " is " + AnimKind(*anim));
+    }
+    return anim;
+  }
+
+  std::vector<Anim*> ReadRefList(const JsonValue& j, const std::string& path, std::string_view what,
+                                 RefKind kind, bool nullable) {
+    ExpectList(j, path, what);
+    std::vector<Anim*> refs;
+    for (const JsonValue& item : j)
+      refs.push_back(ReadRef(item, Index(path, refs.size()), kind, nullable));
+    return refs;
+  }
+
+  // Every anim is made before any body is read, so that references may point anywhere.
+  void ReadAnims(const JsonValue& anims) {
+    ExpectObject(anims, "anims", "the anims by id");
+    struct Head {
+      std::string id;
+      std::string path;
+      const JsonValue* json = nullptr;
+      SClassId super = 0;
+      Text className;
+      ClassId classId;
+      std::optional<AnimHandle> handle;
+    };
+    std::vector<Head> heads;
+    std::unordered_map<AnimHandle, std::string> handleOwners;
+    AnimHandle highest = 0;
+    for (const JsonValue& j : anims) {
+      const std::string path = Key("anims", j.MemberKey());
+      Head head{IdOf(std::string(j.MemberKey()), path, "an anim id"), path, &j, 0, {}, {}, {}};
+      if (head.id.empty()) Fail(path, "an anim id must not be empty");
+      ExpectObject(j, path, "an anim");
+      head.super = ReadSuper(Required(j, path, "super"), Key(path, "super"));
+      head.className = ReadText(Required(j, path, "class"), Key(path, "class"));
+      if (const JsonValue* id = j.Member("class_id")) {
+        head.classId = ReadClassId(*id, Key(path, "class_id"));
+      }
+      if (const JsonValue* h = j.Member("handle")) {
+        head.handle = static_cast<AnimHandle>(
+            ReadInteger(*h, Key(path, "handle"), 0, std::numeric_limits<int64_t>::max()));
+        if (*head.handle != 0) {
+          auto [owner, fresh] = handleOwners.try_emplace(*head.handle, head.id);
+          if (!fresh) {
+            Fail(Key(path, "handle"), "the handle " + std::to_string(*head.handle) +
+                                          " is already the handle of anim " +
+                                          Quoted(owner->second) + "; handles are unique");
+          }
+          highest = std::max(highest, *head.handle);
+        }
+      }
+      heads.push_back(std::move(head));
+    }
+    // The handles the file leaves to the host come after every handle the file gives.
+    host_.ReserveHandlesThrough(highest);
+    std::vector<SimAnim*> created;
+    for (const Head& head : heads) {
+      SimAnim& anim = host_.NewAnim(head.super, head.className, head.classId, head.id);
+      if (head.handle) anim.handle = *head.handle;
+      created.push_back(&anim);
+    }
+    for (size_t i = 0; i < heads.size(); ++i) {
+      ReadAnimBody(*created[i], *heads[i].json, heads[i].path);
+    }
+  }
+
+  void ReadAnimBody(SimAnim& anim, const JsonValue& j, const std::string& path) {
+    CheckAnimKeys(anim, j, path);
+    if (const JsonValue* params = j.Member("params"))
+      ReadParams(anim, *params, Key(path, "params"));
+    if (const JsonValue* name = j.Member("name")) anim.name = ReadText(*name, Key(path, "name"));
+    if (const JsonValue* maps = j.Member("sub_texmaps")) {
+      ReadSubTexmaps(anim, *maps, Key(path, "sub_texmaps"));
+    }
+    if (const JsonValue* mtls = j.Member("sub_materials")) {
+      anim.subMtls = ReadRefList(*mtls, Key(path, "sub_materials"), "the sub-materials",
+                                 RefKind::kMaterial, true);
+    }
+    if (const JsonValue* mapName = j.Member("map_name")) {
+      if (anim.classId != host::kBitmapTexClassId) {
+        Fail(Key(path, "map_name"),
+             "only a map of class_id [" + std::to_string(host::kBitmapTexClassId.a) + ", " +
+                 std::to_string(host::kBitmapTexClassId.b) + "] has a map name");
+      }
+      anim.mapName = ReadText(*mapName, Key(path, "map_name"));
+    }
+    if (const JsonValue* uvgen = j.Member("uvgen")) {
+      anim.uvGen = ReadUvGen(*uvgen, Key(path, "uvgen"));
+    }
+    if (const JsonValue* flags = j.Member("gradient_flags")) {
+      anim.gradientStops = ReadGradientStops(*flags, Key(path, "gradient_flags"));
+    }
+    if (const JsonValue* mesh = j.Member("mesh")) anim.mesh = ReadMesh(*mesh, Key(path, "mesh"));
+    if (const JsonValue* modifiers = j.Member("modifiers")) {
+      anim.modifiers = ReadRefList(*modifiers, Key(path, "modifiers"), "the modifier stack",
+                                   RefKind::kModifier, true);
+    }
+    if (const JsonValue* object = j.Member("object")) {
+      anim.objRef = ReadRef(*object, Key(path, "object"), RefKind::kObject, true);
+    }
+    if (const JsonValue* target = j.Member("evaluates_to")) {
+      anim.evaluatesTo = ReadRef(*target, Key(path, "evaluates_to"), RefKind::kBaseObject, false);
+    }
+  }
+
+  void ReadSubTexmaps(SimAnim& anim, const JsonValue& j, const std::string& path) {
+    ExpectList(j, path, "the sub-texmaps");
+    for (const JsonValue& item : j) {
+      const std::string slotPath = Index(path, anim.subTexmaps.size());
+      ExpectObject(item, slotPath, "a sub-texmap slot");
+      CheckKeys(item, slotPath, "a sub-texmap slot", {"slot", "map"});
+      SimSubTexmap slot;
+      slot.slotName = ReadText(Required(item, slotPath, "slot"), Key(slotPath, "slot"));
+      slot.map =
+          ReadRef(Required(item, slotPath, "map"), Key(slotPath, "map"), RefKind::kTexmap, true);
+      anim.subTexmaps.push_back(slot);
+    }
+  }
+
+  void ReadParams(SimAnim& anim, const JsonValue& j, const std::string& path) {
+    ExpectList(j, path, "the parameter blocks");
+    for (const JsonValue& defs : j) {
+      const std::string blockPath = Index(path, anim.blocks.size());
+      auto block = std::make_unique<SimParamBlock>();
+      if (defs.IsNull()) {
+        block->hasDesc = false;
+      } else {
+        ExpectList(defs, blockPath, "a parameter block (a list of definitions) or null");
+        std::unordered_map<ParamId, size_t> idOwners;
+        for (const JsonValue& def : defs) {
+          const size_t d = block->defs.size();
+          const std::string defPath = Index(blockPath, d);
+          block->defs.push_back(ReadParamDef(def, defPath, d));
+          auto [owner, fresh] = idOwners.try_emplace(block->defs.back().def.id, d);
+          if (!fresh) {
+            Fail(Key(defPath, "id"),
+                 "the parameter id " + std::to_string(block->defs.back().def.id) +
+                     " is already the id of " + Index(blockPath, owner->second));
+          }
+        }
+      }
+      anim.blocks.push_back(std::move(block));
+    }
+  }
+
+  SimParamDef ReadParamDef(const JsonValue& j, const std::string& path, size_t position) {
+    ExpectObject(j, path, "a parameter definition");
+    CheckKeys(j, path, "a parameter definition", {"name", "type", "id", "value"});
+    SimParamDef def;
+    def.def.internalName = ReadNullableText(Required(j, path, "name"), Key(path, "name"));
+    const JsonValue& type = Required(j, path, "type");
+    if (type.IsString()) {
+      const auto known = ParamTypeByName(type.String());
+      if (!known) {
+        Expected(type, Key(path, "type"),
+                 "an SDK type name such as TYPE_FLOAT or TYPE_RGBA_TAB, or a number");
+      }
+      def.def.type = *known;
+    } else {
+      def.def.type = ReadInt32(type, Key(path, "type"));
+    }
+    if (const JsonValue* id = j.Member("id")) {
+      def.def.id = static_cast<ParamId>(ReadInteger(*id, Key(path, "id"), -32768, 32767));
+    } else {
+      if (position > 32767) Fail(path, "a definition this far into its block needs an \"id\"");
+      def.def.id = static_cast<ParamId>(position);
+    }
+    // The host reads such a parameter as nothing, so a value given for it is not kept.
+    if (ValueKindOf(def.def.type) == SimValueKind::kNone) return def;
+    const JsonValue* value = j.Member("value");
+    if (!value) Fail(path, "missing required key \"value\"");
+    const std::string valuePath = Key(path, "value");
+    def.hasValue = true;
+    if (IsTableType(def.def.type)) {
+      ExpectList(*value, valuePath, "the table's values");
+      for (const JsonValue& item : *value) {
+        def.values.push_back(
+            ReadParamValue(item, Index(valuePath, def.values.size()), def.def.type));
+      }
+    } else {
+      def.values.push_back(ReadParamValue(*value, valuePath, def.def.type));
+    }
+    return def;
+  }
+
+  SimValue ReadParamValue(const JsonValue& j, const std::string& path, ParamType type) {
+    SimValue value;
+    switch (ValueKindOf(type)) {
+      case SimValueKind::kFloat:
+        value.number = ReadFloat(j, path);
+        break;
+      case SimValueKind::kInt:
+        value.number = ReadInt32(j, path);
+        break;
+      case SimValueKind::kBool:
+        if (j.IsBool()) {
+          value.number = j.Bool() ? 1 : 0;
+        } else if (j.IsInteger()) {
+          value.number = ReadInt32(j, path);
+        } else {
+          Expected(j, path, "true, false or an integer");
+        }
+        break;
+      case SimValueKind::kColor: {
+        const std::vector<float> c = ReadFloatList(j, path, 3, 4, "[r, g, b] or [r, g, b, a]");
+        value.color = Color{c[0], c[1], c[2]};
+        value.hasAlpha = c.size() == 4;
+        if (value.hasAlpha) value.alpha = c[3];
+        break;
+      }
+      case SimValueKind::kPoint:
+        value.point = ReadPoint3(j, path);
+        break;
+      case SimValueKind::kText:
+        value.text = ReadNullableText(j, path);
+        break;
+      case SimValueKind::kRef: {
+        const ParamType element = ElementType(type);
+        const RefKind kind = element == host::param_type::kMtl      ? RefKind::kMaterial
+                             : element == host::param_type::kTexmap ? RefKind::kTexmap
+                                                                    : RefKind::kAny;
+        value.ref = ReadRef(j, path, kind, true);
+        break;
+      }
+      case SimValueKind::kNone:
+        break;
+    }
+    return value;
+  }
+
+  void ReadNode(const JsonValue& j, const std::string& path, SimNode& parent, int depth) {
+    if (depth > kMaxNodeDepth) {
+      Fail(path, "nodes nest deeper than " + std::to_string(kMaxNodeDepth) + " levels");
+    }
+    ExpectObject(j, path, "a node");
+    CheckKeys(
+        j, path, "a node",
+        {"name", "id", "object", "material", "transform", "target", "group_head", "children"});
+    auto node = std::make_unique<SimNode>();
+    if (const JsonValue* name = j.Member("name")) node->name = ReadText(*name, Key(path, "name"));
+    if (const JsonValue* id = j.Member("id")) {
+      node->id = IdOf(ReadString(*id, Key(path, "id")), Key(path, "id"), "a node id");
+      if (node->id.empty()) Fail(Key(path, "id"), "a node id must not be empty");
+      auto [owner, fresh] = nodeIds_.try_emplace(node->id, NodeEntry{node.get(), path});
+      if (!fresh) {
+        Fail(Key(path, "id"),
+             "the node id " + Quoted(node->id) + " is already the id of " + owner->second.path);
+      }
+    }
+    if (const JsonValue* object = j.Member("object")) {
+      node->object = ReadRef(*object, Key(path, "object"), RefKind::kObject, true);
+    }
+    if (const JsonValue* material = j.Member("material")) {
+      node->material = ReadRef(*material, Key(path, "material"), RefKind::kMaterial, true);
+    }
+    if (const JsonValue* transform = j.Member("transform")) {
+      node->transform = ReadTransform(*transform, Key(path, "transform"));
+    }
+    if (const JsonValue* target = j.Member("target")) {
+      const std::string targetPath = Key(path, "target");
+      targets_.push_back(PendingTarget{
+          node.get(), IdOf(ReadString(*target, targetPath), targetPath, "an id"), targetPath});
+    }
+    if (const JsonValue* head = j.Member("group_head")) {
+      node->groupHead = ReadBool(*head, Key(path, "group_head"));
+    }
+    if (const JsonValue* children = j.Member("children")) {
+      const std::string childrenPath = Key(path, "children");
+      ExpectList(*children, childrenPath, "the node's children");
+      size_t i = 0;
+      for (const JsonValue& child : *children) {
+        ReadNode(child, Index(childrenPath, i++), *node, depth + 1);
+      }
+    }
+    parent.children.push_back(std::move(node));
+  }
+
+  void ResolveTargets() {
+    for (const PendingTarget& pending : targets_) {
+      auto it = nodeIds_.find(pending.id);
+      if (it == nodeIds_.end()) Fail(pending.path, "no node has the id " + Quoted(pending.id));
+      pending.node->target = it->second.node;
+    }
+  }
+
+  void ReadSettings(const JsonValue& j) {
+    const std::string path = "scene";
+    ExpectObject(j, path, "the scene settings");
+    CheckKeys(j, path, "the \"scene\" object",
+              {"file_name", "file_path", "time", "meters_per_unit", "user_scripts_dir",
+               "fbx_export", "resolve", "scene_materials"});
+    if (const JsonValue* v = j.Member("file_name")) {
+      host_.fileName = ReadText(*v, Key(path, "file_name"));
+    }
+    if (const JsonValue* v = j.Member("file_path")) {
+      host_.filePath = ReadText(*v, Key(path, "file_path"));
+    }
+    if (const JsonValue* v = j.Member("time")) host_.time = ReadInt32(*v, Key(path, "time"));
+    if (const JsonValue* v = j.Member("meters_per_unit")) {
+      host_.metersPerUnit = ReadDouble(*v, Key(path, "meters_per_unit"));
+    }
+    if (const JsonValue* v = j.Member("user_scripts_dir")) {
+      host_.userScriptsDir = ReadText(*v, Key(path, "user_scripts_dir"));
+      userScriptsDirGiven_ = true;
+    }
+    if (const JsonValue* v = j.Member("fbx_export")) {
+      const std::string_view mode = v->IsString() ? v->String() : std::string_view();
+      if (mode == "writes") {
+        host_.fbxExport = FbxExportMode::kWrites;
+      } else if (mode == "fails") {
+        host_.fbxExport = FbxExportMode::kFails;
+      } else if (mode == "no_file") {
+        host_.fbxExport = FbxExportMode::kNoFile;
+      } else {
+        Expected(*v, Key(path, "fbx_export"), "\"writes\", \"fails\" or \"no_file\"");
+      }
+    }
+    if (const JsonValue* v = j.Member("resolve")) {
+      const std::string resolvePath = Key(path, "resolve");
+      ExpectObject(*v, resolvePath, "the resolved paths by path");
+      for (const JsonValue& member : *v) {
+        host_.resolve[TextOf(member.MemberKey())] =
+            ReadText(member, Key(resolvePath, member.MemberKey()));
+      }
+    }
+    if (const JsonValue* v = j.Member("scene_materials")) {
+      host_.sceneMaterials = ReadRefList(*v, Key(path, "scene_materials"), "the scene's materials",
+                                         RefKind::kMaterialOrMap, false);
+    }
+  }
+
+  SimHost& host_;
+  std::unordered_map<std::string, NodeEntry> nodeIds_;
+  std::vector<PendingTarget> targets_;
+  bool userScriptsDirGiven_ = false;
+};
+
+}  // namespace
+
+void ReadScene(const JsonValue& document, SimHost& host) {
+  SceneReader(host).Read(document);
+}
+
+}  // namespace larkspur::sim::scene_file

@@ -1,0 +1,160 @@
+#include "host/sim/scene_text.h"
+
+#include "host/text.h"
+
+namespace larkspur::sim::scene_file {
+namespace {
+
+constexpr char16_t kCarrier = 0xFDD0;
+constexpr char16_t kCarriedBase = 0xE000;
+constexpr char kHex[] = "0123456789abcdef";
+
+// The code unit of the escape \uXXXX at json[at], if there is one.
+std::optional<char16_t> EscapedUnit(std::string_view json, size_t at) {
+  if (at > json.size() || json.size() - at < 6 || json[at] != '\\' || json[at + 1] != 'u') {
+    return std::nullopt;
+  }
+  unsigned value = 0;
+  for (size_t i = at + 2; i < at + 6; ++i) {
+    const char c = json[i];
+    const int digit = c >= '0' && c <= '9'   ? c - '0'
+                      : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                      : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                             : -1;
+    if (digit < 0) return std::nullopt;
+    value = value * 16 + static_cast<unsigned>(digit);
+  }
+  return static_cast<char16_t>(value);
+}
+
+}  // namespace
+
+std::string EscapeJson(std::string_view utf8) {
+  std::string out;
+  for (const char c : utf8) {
+    const auto byte = static_cast<unsigned char>(c);
+    switch (c) {
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\b':
+        out += "\\b";
+        break;
+      case '\f':
+        out += "\\f";
+        break;
+      default:
+        if (byte < 0x20) {
+          out += "\\u00";
+          out += kHex[byte >> 4];
+          out += kHex[byte & 0xF];
+        } else {
+          out += c;
+        }
+    }
+  }
+  return out;
+}
+
+std::string QuoteJson(std::string_view utf8) {
+  return "\"" + EscapeJson(utf8) + "\"";
+}
+
+std::string EscapeUnit(char16_t unit) {
+  return {'\\',
+          'u',
+          kHex[unit >> 12],
+          kHex[(unit >> 8) & 0xF],
+          kHex[(unit >> 4) & 0xF],
+          kHex[unit & 0xF]};
+}
+
+std::string QuoteText(std::u16string_view text) {
+  std::string out = "\"";
+  size_t start = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char16_t unit = text[i];
+    if (IsHighSurrogate(unit) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+      ++i;
+    } else if (IsHighSurrogate(unit) || IsLowSurrogate(unit)) {
+      out += EscapeJson(ToUtf8(text.substr(start, i - start)));
+      out += EscapeUnit(unit);
+      start = i + 1;
+    }
+  }
+  return out + EscapeJson(ToUtf8(text.substr(start))) + "\"";
+}
+
+std::optional<std::string> CarryLoneSurrogates(std::string_view json) {
+  std::string carried;
+  size_t copied = 0;  // json up to here is in carried
+  auto copyThrough = [&](size_t end) {
+    carried.append(json.substr(copied, end - copied));
+    copied = end;
+  };
+  bool inString = false;
+  for (size_t i = 0; i < json.size(); ++i) {
+    if (!inString) {
+      inString = json[i] == '"';
+    } else if (json[i] == '"') {
+      inString = false;
+    } else if (json.compare(i, kCarrierUtf8.size(), kCarrierUtf8) == 0) {
+      copyThrough(i + kCarrierUtf8.size());
+      carried += EscapeUnit(kCarrier);
+      i += kCarrierUtf8.size() - 1;
+    } else if (json[i] == '\\') {
+      const std::optional<char16_t> unit = EscapedUnit(json, i);
+      if (!unit) {
+        ++i;  // \\, \" and the like: the escaped character is no escape of its own
+      } else if (IsHighSurrogate(*unit) && EscapedUnit(json, i + 6) &&
+                 IsLowSurrogate(*EscapedUnit(json, i + 6))) {
+        i += 11;
+      } else if (IsHighSurrogate(*unit) || IsLowSurrogate(*unit)) {
+        copyThrough(i);
+        carried += EscapeUnit(kCarrier) +
+                   EscapeUnit(static_cast<char16_t>(kCarriedBase + (*unit - 0xD800)));
+        copied = i + 6;
+        i += 5;
+      } else {
+        if (*unit == kCarrier) {
+          copyThrough(i + 6);
+          carried += EscapeUnit(kCarrier);
+        }
+        i += 5;
+      }
+    }
+  }
+  if (copied == 0) return std::nullopt;
+  copyThrough(json.size());
+  return carried;
+}
+
+host::Text TextOf(std::string_view utf8) {
+  host::Text text = FromUtf8(utf8);
+  if (text.find(kCarrier) == host::Text::npos) return text;
+  host::Text restored;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == kCarrier && i + 1 < text.size()) {
+      const char16_t carried = text[++i];
+      restored +=
+          carried == kCarrier ? kCarrier : static_cast<char16_t>(carried - kCarriedBase + 0xD800);
+    } else {
+      restored += text[i];
+    }
+  }
+  return restored;
+}
+
+}  // namespace larkspur::sim::scene_file

@@ -1,0 +1,188 @@
+#include "host/sim/scene_values.h"
+
+#include <cmath>
+#include <limits>
+
+#include "host/sim/scene_text.h"
+#include "host/text.h"
+
+namespace larkspur::sim::scene_file {
+namespace {
+
+std::string JoinNames(std::initializer_list<std::string_view> names) {
+  std::string list;
+  for (std::string_view name : names) {
+    if (!list.empty()) list += ", ";
+    list += name;
+  }
+  return list;
+}
+
+}  // namespace
+
+std::string Quoted(std::string_view text) {
+  return "\"" + std::string(text) + "\"";
+}
+
+std::string Describe(const JsonValue& j) {
+  auto withValue = [](const char* what, std::string shown) {
+    if (shown.size() > 40) shown = shown.substr(0, 37) + "...";
+    return std::string(what) + " (" + shown + ")";
+  };
+  switch (j.Kind()) {
+    case JsonKind::kNull:
+      return "null";
+    case JsonKind::kBool:
+      return withValue("a boolean", j.Bool() ? "true" : "false");
+    case JsonKind::kString:
+      return withValue("a string", QuoteJson(j.String()));
+    case JsonKind::kList:
+      return "a list";
+    case JsonKind::kObject:
+      return "an object";
+    case JsonKind::kInteger:
+      return withValue("a number", std::to_string(j.Integer()));
+    case JsonKind::kUnsigned:
+      return withValue("a number", std::to_string(j.Unsigned()));
+    case JsonKind::kFloat:
+      return withValue("a number", NumberText(j.Number()));
+  }
+  return {};
+}
+
+void Expected(const JsonValue& j, const std::string& path, std::string_view what) {
+  Fail(path, "expected " + std::string(what) + ", found " + Describe(j));
+}
+
+void ExpectObject(const JsonValue& j, const std::string& path, std::string_view what) {
+  if (!j.IsObject()) Expected(j, path, std::string(what) + " (an object)");
+}
+
+void ExpectList(const JsonValue& j, const std::string& path, std::string_view what) {
+  if (!j.IsList()) Expected(j, path, std::string(what) + " (a list)");
+}
+
+const JsonValue& Required(const JsonValue& j, const std::string& path, std::string_view key) {
+  const JsonValue* member = j.Member(key);
+  if (!member) Fail(path, "missing required key " + Quoted(key));
+  return *member;
+}
+
+void CheckKeys(const JsonValue& j, const std::string& path, std::string_view what,
+               std::initializer_list<std::string_view> allowed) {
+  for (const JsonValue& member : j) {
+    bool known = false;
+    for (std::string_view name : allowed) known = known || member.MemberKey() == name;
+    if (!known) {
+      Fail(Key(path, member.MemberKey()),
+           "unknown key; " + std::string(what) + " takes only: " + JoinNames(allowed));
+    }
+  }
+}
+
+std::string ReadString(const JsonValue& j, const std::string& path) {
+  if (!j.IsString()) Expected(j, path, "a string");
+  return std::string(j.String());
+}
+
+Text ReadText(const JsonValue& j, const std::string& path) {
+  return TextOf(ReadString(j, path));
+}
+
+std::optional<Text> ReadNullableText(const JsonValue& j, const std::string& path) {
+  if (j.IsNull()) return std::nullopt;
+  if (!j.IsString()) Expected(j, path, "a string or null");
+  return TextOf(j.String());
+}
+
+std::string IdOf(const std::string& carried, const std::string& path, std::string_view what) {
+  if (carried.find(kCarrierUtf8) == std::string::npos) return carried;
+  const Text text = TextOf(carried);
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+      ++i;
+    } else if (IsHighSurrogate(text[i]) || IsLowSurrogate(text[i])) {
+      Fail(path,
+           std::string(what) + " must not hold a lone surrogate (" + EscapeUnit(text[i]) + ")");
+    }
+  }
+  return ToUtf8(text);
+}
+
+long long ReadInteger(const JsonValue& j, const std::string& path, long long min, long long max) {
+  const std::string range = "an integer from " + std::to_string(min) + " to " + std::to_string(max);
+  if (j.IsFloat()) {
+    // 1.0 and 1e2 are integers written as JSON allows.
+    const double value = j.Number();
+    if (std::trunc(value) != value || value < static_cast<double>(min) ||
+        value > static_cast<double>(max)) {
+      Expected(j, path, range);
+    }
+    return static_cast<long long>(value);
+  }
+  if (!j.IsInteger()) Expected(j, path, range);
+  if (j.IsUnsigned()) {
+    if (j.Unsigned() > static_cast<unsigned long long>(max)) Expected(j, path, range);
+    return static_cast<long long>(j.Unsigned());
+  }
+  if (j.Integer() < min || j.Integer() > max) Expected(j, path, range);
+  return j.Integer();
+}
+
+int32_t ReadInt32(const JsonValue& j, const std::string& path) {
+  return static_cast<int32_t>(ReadInteger(j, path, std::numeric_limits<int32_t>::min(),
+                                          std::numeric_limits<int32_t>::max()));
+}
+
+double ReadDouble(const JsonValue& j, const std::string& path) {
+  if (!j.IsNumber() || !std::isfinite(j.Number())) Expected(j, path, "a number");
+  return j.Number();
+}
+
+float ReadFloat(const JsonValue& j, const std::string& path) {
+  if (!j.IsNumber()) Expected(j, path, "a number");
+  return host::NarrowToFloat(j.Number());
+}
+
+float ReadFloatIn(const JsonValue& j, const std::string& path, float min, float max) {
+  const float value = ReadFloat(j, path);
+  if (value < min || value > max) {
+    Fail(path, "expected a number from " + std::to_string(static_cast<int>(min)) + " to " +
+                   std::to_string(static_cast<int>(max)) + ", found " + Describe(j));
+  }
+  return value;
+}
+
+bool ReadBool(const JsonValue& j, const std::string& path) {
+  if (!j.IsBool()) Expected(j, path, "true or false");
+  return j.Bool();
+}
+
+std::vector<float> ReadFloatList(const JsonValue& j, const std::string& path, size_t minCount,
+                                 size_t maxCount, std::string_view shape) {
+  if (!j.IsList() || j.Size() < minCount || j.Size() > maxCount) Expected(j, path, shape);
+  std::vector<float> values;
+  for (const JsonValue& item : j) values.push_back(ReadFloat(item, Index(path, values.size())));
+  return values;
+}
+
+host::Point3 ReadPoint3(const JsonValue& j, const std::string& path) {
+  const std::vector<float> v = ReadFloatList(j, path, 3, 3, "[x, y, z]");
+  return host::Point3{v[0], v[1], v[2]};
+}
+
+std::array<uint32_t, 3> ReadFace(const JsonValue& j, const std::string& path, size_t vertexCount,
+                                 std::string_view what) {
+  if (!j.IsList() || j.Size() != 3) Expected(j, path, "[a, b, c]");
+  if (vertexCount == 0) Fail(path, "a face needs " + std::string(what) + " to index");
+  std::array<uint32_t, 3> face{};
+  size_t i = 0;
+  for (const JsonValue& index : j) {
+    face[i] = static_cast<uint32_t>(
+        ReadInteger(index, Index(path, i), 0, static_cast<long long>(vertexCount) - 1));
+    ++i;
+  }
+  return face;
+}
+
+}  // namespace larkspur::sim::scene_file
