@@ -11,9 +11,9 @@ namespace larkspur {
 
 // GetPrivateProfileStringW(section, key, "", buffer, bufferChars, path): what the buffer
 // receives, at most bufferChars - 1 characters; the empty text for an absent key, section or file.
-Text ReadProfileString(const Text& path, const Text& section, const Text& key, size_t bufferChars);
+Text ReadProfileValue(const Text& path, const Text& section, const Text& key, size_t bufferChars);
 
 // WritePrivateProfileStringW(section, key, value, path); false when nothing could be stored.
-bool WriteProfileString(const Text& path, const Text& section, const Text& key, const Text& value);
+bool WriteProfileValue(const Text& path, const Text& section, const Text& key, const Text& value);
 
 }  // namespace larkspur

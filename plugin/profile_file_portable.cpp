@@ -47,21 +47,15 @@ std::basic_string_view<Char> Trim(std::basic_string_view<Char> text) {
 }
 
 // The Windows functions take zero-terminated texts, so a text ends at its first NUL.
-template <typename Char>
-std::basic_string_view<Char> UpToNul(std::basic_string_view<Char> text) {
-  return text.substr(0, text.find(Char{0}));
+std::string_view UpToNul(std::string_view text) {
+  return text.substr(0, text.find('\0'));
+}
+std::u16string_view UpToNul(std::u16string_view text) {
+  return text.substr(0, text.find(u'\0'));
 }
 
-bool SameName(std::string_view fileName, std::string_view wanted) {
-  fileName = UpToNul(fileName);
-  if (fileName.size() != wanted.size()) return false;
-  for (size_t i = 0; i < wanted.size(); ++i) {
-    if (ToLowerAscii(static_cast<unsigned char>(fileName[i])) !=
-        ToLowerAscii(static_cast<unsigned char>(wanted[i]))) {
-      return false;
-    }
-  }
-  return true;
+bool SameName(std::string_view fileName, std::u16string_view wanted) {
+  return EqualsIgnoreCase(FromUtf8(UpToNul(fileName)), wanted);
 }
 
 // One line of the file: its text, and where the next line starts. A line ends at CR LF, LF or a
@@ -120,7 +114,7 @@ struct Location {
   bool insertAfterOpenLine = false;  // that line ends the file without a line end
 };
 
-Location Locate(std::string_view text, std::string_view section, std::string_view key) {
+Location Locate(std::string_view text, std::u16string_view section, std::u16string_view key) {
   Location at;
   bool inSection = section.empty();
   at.sectionFound = inSection;
@@ -131,7 +125,6 @@ Location Locate(std::string_view text, std::string_view section, std::string_vie
     if (line.kind == LineKind::kSection) {
       if (inSection) break;  // only the first section of the name counts
       inSection = at.sectionFound = SameName(line.name, section);
-      if (!inSection) continue;
     } else if (!inSection || line.kind == LineKind::kBlank) {
       continue;
     }
@@ -220,32 +213,31 @@ std::string_view LineEndOf(std::string_view text) {
 
 }  // namespace
 
-Text ReadProfileString(const Text& path, const Text& section, const Text& key, size_t bufferChars) {
+Text ReadProfileValue(const Text& path, const Text& section, const Text& key, size_t bufferChars) {
   const FileBytes file = LoadFile(fs::path(ToUtf8(path)), "rb");
   if (file.state != FileState::kRead) return {};
-  const Location at = Locate(WithoutBom(file.bytes), ToUtf8(Trim(UpToNul<char16_t>(section))),
-                             ToUtf8(Trim(UpToNul<char16_t>(key))));
+  const Location at = Locate(WithoutBom(file.bytes), Trim(UpToNul(section)), Trim(UpToNul(key)));
   if (!at.keyFound || !at.keyEntry.hasValue) return {};
-  return CopyEntry(UpToNul<char16_t>(FromUtf8(at.keyEntry.value)), bufferChars);
+  return CopyEntry(UpToNul(FromUtf8(at.keyEntry.value)), bufferChars);
 }
 
-bool WriteProfileString(const Text& path, const Text& section, const Text& key, const Text& value) {
+bool WriteProfileValue(const Text& path, const Text& section, const Text& key, const Text& value) {
   const fs::path file(ToUtf8(path));
   if (IsReadOnly(file)) return false;
   const FileBytes old = LoadFile(file, "r+b");
   if (old.state == FileState::kUnusable || !old.whole) return false;
 
-  const std::u16string_view sectionName = TrimLeading(UpToNul<char16_t>(section));
-  const std::u16string_view keyName = TrimLeading(UpToNul<char16_t>(key));
-  const std::u16string_view newValue = TrimLeading(UpToNul<char16_t>(value));
+  const std::u16string_view sectionName = TrimLeading(UpToNul(section));
+  const std::u16string_view keyName = TrimLeading(UpToNul(key));
+  const std::u16string_view newValue = TrimLeading(UpToNul(value));
   const std::string_view text = WithoutBom(old.bytes);
   const std::string_view bom(old.bytes.data(), old.bytes.size() - text.size());
   const std::string_view lineEnd = LineEndOf(text);
-  const Location at = Locate(text, ToUtf8(Trim(sectionName)), ToUtf8(Trim(keyName)));
+  const Location at = Locate(text, Trim(sectionName), Trim(keyName));
 
   std::string updated(bom);
   if (at.keyFound) {
-    if (at.keyEntry.hasValue && UpToNul<char16_t>(FromUtf8(at.keyEntry.value)) == newValue) {
+    if (at.keyEntry.hasValue && UpToNul(FromUtf8(at.keyEntry.value)) == newValue) {
       return true;  // unchanged: the file is not touched
     }
     updated.append(text.substr(0, at.keyLine.begin))

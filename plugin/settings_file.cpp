@@ -31,12 +31,12 @@ SettingsFile::SettingsFile(const host::Interface& host) : path_(GetSettingsPath(
 SettingsFile::SettingsFile(Text path) : path_(std::move(path)) {}
 
 Text SettingsFile::Read(const Text& section, const Text& key, const Text& defaultValue) const {
-  Text value = ReadProfileString(path_, section, key, kReadBufferChars);
+  Text value = ReadProfileValue(path_, section, key, kReadBufferChars);
   return value.empty() ? defaultValue : value;
 }
 
 void SettingsFile::Write(const Text& section, const Text& key, const Text& value) const {
-  WriteProfileString(path_, section, key, value);
+  WriteProfileValue(path_, section, key, value);
 }
 
 }  // namespace larkspur

@@ -43,6 +43,7 @@ TEST_F(ProfileFile, AWriteChangesOnlyTheLineConcerned) {
       {"[Settings]\r\nx=1\r\n\r\n[B]\r\n", u"v", "[Settings]\r\nx=1\r\nk=v\r\n\r\n[B]\r\n"},
       {"\xEF\xBB\xBF[A]\nx=1", u"v", "\xEF\xBB\xBF[A]\nx=1\n[Settings]\nk=v\n"},
       {"[Settings]\nk=1", u"2", "[Settings]\nk=2"},
+      {"[Settings]\nx=1", u"v", "[Settings]\nx=1\nk=v\n"},
       {"[Settings]\n  k = same  \n", u"same", "[Settings]\n  k = same  \n"},
       {"", u"C:\\Ünï\\😀", "[Settings]\nk=C:\\\xC3\x9C\x6E\xC3\xAF\\\xF0\x9F\x98\x80\n"},
   };

@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <optional>
 #include <random>
 #include <sstream>
@@ -20,6 +21,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr char16_t kDefault[] = u"<default>";
+constexpr bool kWindowsProfileFunctions = LARKSPUR_WINDOWS_PROFILE_FUNCTIONS;
 
 std::string Xs(size_t count) {
   return std::string(count, 'x');
@@ -140,6 +142,12 @@ TEST(SettingsFile, ReadsAndWritesAsTheWindowsProfileFunctions) {
     if (c.place == Place::kReadOnlyFile) {
       fs::permissions(file, fs::perms::all, fs::perm_options::remove);
       fs::permissions(file, fs::perms::owner_read, fs::perm_options::add);
+      // Wine leaves the read-only check to Unix permissions, which the superuser passes: run as
+      // root, it writes into a read-only file that Windows (and our own writer) leaves alone.
+      if (kWindowsProfileFunctions && std::ofstream(file, std::ios::app)) {
+        std::cout << "Skipped case " << index - 1 << ": this Wine writes read-only files\n";
+        continue;
+      }
     }
 
     if (c.write) settings.Write(kSettingsSection, c.key, *c.write);
@@ -151,8 +159,9 @@ TEST(SettingsFile, ReadsAndWritesAsTheWindowsProfileFunctions) {
     } else {
       EXPECT_FALSE(fs::exists(c.place == Place::kMissingFolder ? file.parent_path() : file));
     }
-    if (c.place == Place::kReadOnlyFile)
-      fs::permissions(file, fs::perms::owner_write, fs::perm_options::add);
+  }
+  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
+    fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add);
   }
   fs::remove_all(root);
 }
