@@ -108,20 +108,20 @@ bool IsGeometry(const Anim* object) {
 std::vector<ModelEntry> CollectModels(const SimHost& host) {
   struct Visit {
     const SimNode* node;
-    int parent;
+    int parent;  // index in visits; -1 under the scene's root
   };
   std::vector<Visit> visits;
-  std::vector<std::pair<const SimNode*, int>> pending;
+  std::vector<Visit> pending;
   for (auto it = host.Root().children.rbegin(); it != host.Root().children.rend(); ++it) {
-    pending.emplace_back(it->get(), -1);
+    pending.push_back(Visit{it->get(), -1});
   }
   while (!pending.empty()) {
-    const auto [node, parent] = pending.back();
+    const Visit visit = pending.back();
     pending.pop_back();
     const int index = static_cast<int>(visits.size());
-    visits.push_back(Visit{node, parent});
-    for (auto it = node->children.rbegin(); it != node->children.rend(); ++it) {
-      pending.emplace_back(it->get(), index);
+    visits.push_back(visit);
+    for (auto it = visit.node->children.rbegin(); it != visit.node->children.rend(); ++it) {
+      pending.push_back(Visit{it->get(), index});
     }
   }
   std::vector<bool> kept(visits.size(), false);
@@ -364,17 +364,16 @@ class SceneBuilder {
         {"Geometry", geometryCount_},
         {"Material", materialIds_.size()},
     };
+    size_t total = 0;
+    for (const auto& type : types) total += type.second;
     FbxRecord definitions{"Definitions", {}, {}};
     definitions.Add("Version", {FbxInt32(100)});
-    FbxRecord& count = definitions.Add("Count", {FbxInt32(0)});
-    int32_t total = 0;
+    definitions.Add("Count", {FbxInt32(static_cast<int32_t>(total))});
     for (const auto& [type, n] : types) {
       if (n == 0) continue;
       definitions.Add("ObjectType", {FbxString(type)})
           .Add("Count", {FbxInt32(static_cast<int32_t>(n))});
-      total += static_cast<int32_t>(n);
     }
-    count.properties = {FbxInt32(total)};
     return definitions;
   }
 

@@ -72,17 +72,15 @@ TEST(FbxAssimpRoundTrip, AnotherReaderFindsModelsParentsSlotsAndColours) {
   // Ids 0 and 3 select "Red" (3 wraps round the three slots), 1 "Blue (2)", and 2 the empty
   // slot, which leaves the face on the multi-material. An uncoloured vertex is white.
   const float w = 1, g = 0.5f;
+  // One face per line.
+  // clang-format off
   const std::vector<MeshPart> tile = {
-      {"Red",
-       {{0, 0, 0, 1, 0, 0},
-        {1, 0, 0, w, w, w},
-        {0, 1, 0, 0, 0, 1},
-        {0, 1, 0, 0, 0, 1},
-        {1, 0, 0, w, w, w},
-        {1, 1, 0, g, g, g}}},
+      {"Red", {{0, 0, 0, 1, 0, 0}, {1, 0, 0, w, w, w}, {0, 1, 0, 0, 0, 1},
+               {0, 1, 0, 0, 0, 1}, {1, 0, 0, w, w, w}, {1, 1, 0, g, g, g}}},
       {"Blue (2)", {{1, 0, 0, w, w, w}, {2, 0, 0, 0, 1, 0}, {1, 1, 0, g, g, g}}},
       {"Tiles", {{2, 0, 0, 0, 1, 0}, {1, 0, 0, w, w, w}, {0, 0, 0, 1, 0, 0}}},
   };
+  // clang-format on
   EXPECT_EQ(parts["Kachel-Ä"], tile);
   const std::vector<MeshPart> plain = {
       {"Red", {{0, 0, 0, -1, -1, -1}, {1, 0, 0, -1, -1, -1}, {0, 1, 0, -1, -1, -1}}}};
