@@ -62,7 +62,7 @@ TEST_F(FbxExport, TheModesAndTheExtensionDecideTheAnswer) {
     bool written;
   };
   const Case cases[] = {
-      {FbxExportMode::kWrites, "a.fBx", true, true},
+      {FbxExportMode::kWrites, "w.fBx", true, true},
       {FbxExportMode::kFails, "a.fbx", false, false},
       {FbxExportMode::kNoFile, "b.fbx", true, false},
       {FbxExportMode::kWrites, "c.obj", false, false},
