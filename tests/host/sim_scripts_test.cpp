@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 
 #include "host/text.h"
 #include "tests/host/scene_test_util.h"
