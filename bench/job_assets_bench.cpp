@@ -127,8 +127,8 @@ BENCHMARK(BM_CollectTextures)
     ->Unit(benchmark::kMillisecond)
     ->Complexity();
 
-// materialCount materials on as many nodes, named from 500 names that normalise alike in pairs
-// ("Oak 7" and "Oak-7!"): every group has several members. Each round renames and restores.
+// materialCount materials on as many nodes, with 500 keys each written four ways ("Oak 7",
+// "Oak_7!", ...), so that every group has several members. Each round renames and restores.
 void BM_DeduplicateMaterialNames(benchmark::State& state) {
   SimHost host;
   for (int64_t i = 0; i < state.range(0); ++i) {

@@ -49,6 +49,15 @@ int32_t CountSwitchedOn(const host::Interface& ip, const host::Anim& map, std::u
   return on;
 }
 
+// The grey level of an element: input index |seed * 31 + 1 + element| modulo activeCount in
+// 64-bit arithmetic, divided by activeCount - 1 in single precision; 0 with fewer than two inputs.
+float ElementGreyLevel(int32_t seed, int32_t element, int32_t activeCount) {
+  const int64_t r = static_cast<int64_t>(seed) * 31 + 1 + element;
+  const int64_t index = activeCount >= 1 ? (r < 0 ? -r : r) % activeCount : 0;
+  if (activeCount < 2) return 0.0f;
+  return static_cast<float>(index) / static_cast<float>(activeCount - 1);
+}
+
 // Each used vertex takes the level of the last element that uses it, as colouring the elements
 // in index order would leave it.
 void ColorByElement(host::Mesh& mesh, int32_t seed, int32_t activeCount) {
@@ -119,13 +128,6 @@ host::Anim* FindRandomMultiMap(host::Anim* object, std::unordered_set<const host
                             isCoronaMultiMap = true;
                             return WalkStep::kStop;
                           });
-}
-
-float ElementGreyLevel(int32_t seed, int32_t element, int32_t activeCount) {
-  const int64_t r = static_cast<int64_t>(seed) * 31 + 1 + element;
-  const int64_t index = activeCount >= 1 ? (r < 0 ? -r : r) % activeCount : 0;
-  if (activeCount < 2) return 0.0f;
-  return static_cast<float>(index) / static_cast<float>(activeCount - 1);
 }
 
 bool BakeNodeElementColors(const host::Interface& ip, host::Node& node, const host::Anim& map,

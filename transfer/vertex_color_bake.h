@@ -14,10 +14,6 @@ namespace larkspur {
 host::Anim* FindRandomMultiMap(host::Anim* object, std::unordered_set<const host::Anim*>& visited,
                                bool& isCoronaMultiMap);
 
-// The grey level of element: input index |seed * 31 + 1 + element| modulo activeCount (64-bit),
-// divided by activeCount - 1 in single precision; 0 with fewer than two inputs.
-float ElementGreyLevel(int32_t seed, int32_t element, int32_t activeCount);
-
 // Colours the node's triangle mesh by element with the map's seed. A node whose object is not
 // already a triangle object gets the coloured one as its object. False when there is no object
 // or it has no triangle mesh.
