@@ -21,6 +21,9 @@ std::filesystem::path JoinPath(const std::filesystem::path& folder, std::u16stri
 // GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES: a file or a folder is there.
 bool PathExists(std::u16string_view path);
 
+// CopyFileW(from, to, FALSE): copies a file, replacing one at to. False when it could not.
+bool CopyFileOver(const std::filesystem::path& from, const std::filesystem::path& to);
+
 // The part of a path after its last backslash or forward slash; the whole path without one.
 std::u16string_view FileNamePart(std::u16string_view path);
 

@@ -61,9 +61,8 @@ class TextureCollector {
       result_.missing.push_back(u"Missing: " + Text(fileName));
       return;
     }
-    std::error_code ignored;
-    fs::copy_file(NativePath(found.path), JoinPath(texturesFolder_, fileName),
-                  fs::copy_options::overwrite_existing, ignored);
+    // A failed copy still counts: the file was found, and only its copy is absent.
+    CopyFileOver(NativePath(found.path), JoinPath(texturesFolder_, fileName));
     ++result_.copied;
   }
 
