@@ -1,10 +1,15 @@
 // Cost of the job-asset steps as the scene grows: the element table of a large mesh (beside a
 // union-find over the same faces as the yardstick), texture collection over many maps, and
-// material name deduplication over many materials. Each must stay linear.
+// material name deduplication over many materials. Each must stay linear. Every range spans three
+// sizes four times apart: the step between the two smaller ones also shows the data outgrowing
+// the processor's caches, the step between the two larger ones the cost per item alone.
 #include <benchmark/benchmark.h>
+
+#include <malloc.h>
 
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <numeric>
 #include <unordered_map>
 
@@ -46,7 +51,12 @@ void BM_MeshElements(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(ComputeMeshElements(mesh));
   state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_MeshElements)->Arg(250000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Complexity();
+BENCHMARK(BM_MeshElements)
+    ->Arg(250000)
+    ->Arg(1000000)
+    ->Arg(4000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity();
 
 // The yardstick: faces joined through a hash map of their edges and a union-find with path
 // halving, then numbered by lowest face.
@@ -89,6 +99,7 @@ void BM_MeshElementsByUnionFind(benchmark::State& state) {
 BENCHMARK(BM_MeshElementsByUnionFind)
     ->Arg(250000)
     ->Arg(1000000)
+    ->Arg(4000000)
     ->Unit(benchmark::kMillisecond)
     ->Complexity();
 
@@ -128,27 +139,41 @@ BENCHMARK(BM_CollectTextures)
     ->Complexity();
 
 // materialCount materials on as many nodes, with 500 keys each written four ways ("Oak 7",
-// "Oak_7!", ...), so that every group has several members. Each round renames and restores.
+// "Oak_7!", ...), so that every group has several members. The nodes are instances of one box,
+// which keeps the scene's own memory small beside the step's. Each round renames and restores.
 void BM_DeduplicateMaterialNames(benchmark::State& state) {
   SimHost host;
+  SimAnim& box = AddBoxObject(host);
   for (int64_t i = 0; i < state.range(0); ++i) {
     SimAnim& material = host.NewAnim(host::super_class::kMaterial, u"Standard");
     material.name = (i % 2 ? u"Oak " : u"Oak_") + FormatInt(i % 500) + (i % 3 ? u"!" : u"");
     SimNode& node = AddNode(host.Root(), u"Box");
-    node.object = &AddBoxObject(host);
+    node.object = &box;
     node.material = &material;
   }
   for (auto _ : state) MaterialNameRestorer restorer(DeduplicateMaterialNames(host));
   state.SetComplexityN(state.range(0));
 }
 BENCHMARK(BM_DeduplicateMaterialNames)
-    ->Arg(5000)
     ->Arg(20000)
     ->Arg(80000)
+    ->Arg(320000)
     ->Unit(benchmark::kMillisecond)
     ->Complexity();
 
 }  // namespace
 }  // namespace larkspur
 
-BENCHMARK_MAIN();
+// Freed memory stays in the process (no separate mapping for large blocks, no trimming of the
+// heap), so that every size is measured alike: otherwise blocks above the allocator's 32 MB mapping
+// limit are handed back and faulted in again on every iteration while smaller ones are reused, and
+// the largest sizes would measure the operating system's page faults rather than the steps.
+int main(int argc, char** argv) {
+  mallopt(M_MMAP_MAX, 0);
+  mallopt(M_TRIM_THRESHOLD, std::numeric_limits<int>::max());
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
