@@ -3,9 +3,11 @@
 # corpus, so that the inputs it finds stay out of the repository and grow from run to run. Prints
 # how many inputs ran, from libFuzzer's final stats (also kept in SCRATCH/summary.txt); on a
 # failure, the end of its log as well, with the failing input left in SCRATCH.
-# Usage: run_fuzzer.sh FUZZER CORPUS SCRATCH MAX_LEN
+# Usage: run_fuzzer.sh FUZZER CORPUS SCRATCH MAX_LEN [DICTIONARY]
 set -euo pipefail
 fuzzer=$1 corpus=$2 scratch=$3 max_len=$4
+dictionary=()
+[ $# -lt 5 ] || dictionary=(-dict="$5")
 seconds=${LARKSPUR_FUZZ_SECONDS:-10}
 
 # Targets that write files per input write them into memory where the machine has a tmpfs.
@@ -17,7 +19,8 @@ log=$scratch/fuzz.log
 status=0
 # A single input that takes 10 s or 1 GiB means a cost that does not grow with the input's size.
 "$fuzzer" -max_len="$max_len" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=1024 \
-  -print_final_stats=1 -artifact_prefix="$scratch/" "$scratch/corpus" >"$log" 2>&1 || status=$?
+  -print_final_stats=1 -artifact_prefix="$scratch/" "${dictionary[@]}" "$scratch/corpus" \
+  >"$log" 2>&1 || status=$?
 
 units=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
 echo "$(basename "$fuzzer"): ${units:-no final stats} inputs in ${seconds} s, exit status $status" |
