@@ -17,8 +17,9 @@ mkdir -p "$scratch/corpus"
 cp -n "$corpus"/* "$scratch/corpus/"
 log=$scratch/fuzz.log
 status=0
-# A single input that takes 10 s or 1 GiB means a cost that does not grow with the input's size.
-"$fuzzer" -max_len="$max_len" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=1024 \
+# A single input that takes 30 s or 1 GiB means a cost that grows faster than the input: a
+# sanitized build on a busy machine takes a few seconds for the largest scenes.
+"$fuzzer" -max_len="$max_len" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=1024 \
   -print_final_stats=1 -artifact_prefix="$scratch/" "${dictionary[@]}" "$scratch/corpus" \
   >"$log" 2>&1 || status=$?
 
