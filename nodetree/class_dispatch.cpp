@@ -82,10 +82,15 @@ const ParamTable* FindParamTable(std::u16string_view className) {
   return nullptr;
 }
 
-std::vector<Text> ExportNodeParams(host::Interface& ip, const host::Anim& object) {
-  const ParamTable* table = FindParamTable(object.GetClassName());
-  if (!table) return {};
-  return ExportRows(RowContext{ip, object, nullptr, ip.GetTime()}, *table);
+const std::vector<Text>& ExportNodeParams(host::Interface& ip, BuildCache& cache,
+                                          const host::Anim& object) {
+  if (const std::vector<Text>* lines = cache.NodeParams(object)) return *lines;
+  std::vector<Text> lines;
+  if (const ParamTable* table = FindParamTable(object.GetClassName())) {
+    lines =
+        ExportRows(RowContext{ip, object, cache.ParamsOf(object), nullptr, ip.GetTime()}, *table);
+  }
+  return cache.KeepNodeParams(object, std::move(lines));
 }
 
 }  // namespace larkspur

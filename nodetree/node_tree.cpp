@@ -71,7 +71,8 @@ Text Spaces(int count) {
 // Writes a tree into one text, each node once, so that the cost grows with the size of the text.
 class NodeTreeWriter {
  public:
-  NodeTreeWriter(host::Interface& ip, Text& out) : ip_(ip), out_(out) {}
+  NodeTreeWriter(host::Interface& ip, BuildCache& cache, Text& out)
+      : ip_(ip), cache_(cache), out_(out) {}
 
   void WriteNode(host::Anim* object, int depth, int level) {
     if (!object) {
@@ -121,22 +122,34 @@ class NodeTreeWriter {
  private:
   void WriteFields(const host::Anim& object, const Text& className, int32_t id, const Text& indent,
                    const Text& inner) {
-    std::vector<Text> lines;
-    lines.push_back(u"\"node_id\": " + FormatInt(id));
-    lines.push_back(u"\"type\": \"" + EscapeJsonString(NodeType(className)) + u"\"");
-    lines.push_back(u"\"name\": \"" + EscapeJsonString(NodeName(object)) + u"\"");
-    for (Text& line : ExportNodeParams(ip_, object)) lines.push_back(std::move(line));
     out_ += indent;
     out_ += u"{\n";
-    out_ += JoinLines(lines, inner);
+    out_ += inner;
+    out_ += u"\"node_id\": ";
+    out_ += FormatInt(id);
+    out_ += u",\n";
+    out_ += inner;
+    out_ += u"\"type\": \"";
+    out_ += EscapeJsonString(NodeType(className));
+    out_ += u"\",\n";
+    out_ += inner;
+    out_ += u"\"name\": \"";
+    out_ += EscapeJsonString(NodeName(object));
+    out_ += u"\"";
+    for (const Text& line : ExportNodeParams(ip_, cache_, object)) {
+      out_ += u",\n";
+      out_ += inner;
+      out_ += line;
+    }
   }
 
   // A multi-texture lists its switched-on maps under "textures" and has no children.
   void WriteTextures(const host::Anim& object, int depth, int level, const Text& inner) {
     bool any = false;
+    const ParamIndex& params = cache_.ParamsOf(object);
     const int count = object.NumSubTexmaps();
     for (int i = 0; i < count; ++i) {
-      const ParamValue on = FindParamTabValue(ip_, &object, u"submap_on", i);
+      const ParamValue on = FindParamTabValue(ip_, params, u"submap_on", i);
       if (on.kind == ParamKind::Bool && !on.boolValue) continue;
       host::Anim* map = object.GetSubTexmap(i);
       if (!map) continue;
@@ -197,7 +210,8 @@ class NodeTreeWriter {
       for (int i = 0; i < count; ++i) {
         host::Anim* material = object.GetSubMtl(i);
         float blend = 1.0f;
-        const ParamValue amount = FindParamTabValue(ip_, &object, u"blendAmounts", i);
+        const ParamValue amount =
+            FindParamTabValue(ip_, cache_.ParamsOf(object), u"blendAmounts", i);
         if (amount.kind == ParamKind::Float) blend = amount.floatValue;
         beginChild();
         out_ += u"  \"layer_";
@@ -224,15 +238,16 @@ class NodeTreeWriter {
   }
 
   host::Interface& ip_;
+  BuildCache& cache_;
   Text& out_;
   int nodesWritten_ = 0;
 };
 
 }  // namespace
 
-Text BuildNodeTree(host::Interface& ip, host::Anim* object, int depth) {
+Text BuildNodeTree(host::Interface& ip, BuildCache& cache, host::Anim* object, int depth) {
   Text out;
-  NodeTreeWriter(ip, out).WriteNode(object, depth, 0);
+  NodeTreeWriter(ip, cache, out).WriteNode(object, depth, 0);
   return out;
 }
 

@@ -7,6 +7,7 @@
 
 #include "host/host.h"
 #include "host/text.h"
+#include "nodetree/build_cache.h"
 
 namespace larkspur {
 
@@ -25,8 +26,9 @@ inline constexpr int kMaxNodeTreeLevels = 256;
 inline constexpr int kMaxNodeTreeNodes = 20000;
 
 // The JSON text of object's node at depth (indent 2 x depth spaces), with its whole subtree.
-// Throws NodeTreeError when the graph exceeds the limits above.
-Text BuildNodeTree(host::Interface& ip, host::Anim* object, int depth);
+// cache keeps what the build has already read of each object. Throws NodeTreeError when the
+// graph exceeds the limits above.
+Text BuildNodeTree(host::Interface& ip, BuildCache& cache, host::Anim* object, int depth);
 
 // Empties the node registry; the node id counter keeps counting.
 void ResetNodeRegistry();

@@ -16,10 +16,10 @@ bool IsMultiMaterial(const host::Anim& material, const Text& className) {
 }
 
 // One numbered slot of a multi-material; an empty slot has an empty name and a null tree.
-Text SubMaterialEntry(host::Interface& ip, host::Anim* sub, int slotNumber) {
+Text SubMaterialEntry(host::Interface& ip, BuildCache& cache, host::Anim* sub, int slotNumber) {
   ResetNodeRegistry();
   const Text name = sub ? sub->GetName() : Text();
-  const Text tree = sub ? BuildNodeTree(ip, sub, 3) : Text(u"null");
+  const Text tree = sub ? BuildNodeTree(ip, cache, sub, 3) : Text(u"null");
   Text entry = u"      {\n";
   entry += u"        \"material_id\": " + FormatInt(slotNumber) + u",\n";
   entry += u"        \"material_name\": \"" + EscapeJsonString(name) + u"\",\n";
@@ -28,23 +28,24 @@ Text SubMaterialEntry(host::Interface& ip, host::Anim* sub, int slotNumber) {
   return entry;
 }
 
-Text MultiMaterialEntry(host::Interface& ip, host::Anim& material) {
+Text MultiMaterialEntry(host::Interface& ip, BuildCache& cache, host::Anim& material) {
   Text entry = u"{\n";
   entry += u"      \"type\": \"Multimaterial\",\n";
   entry += u"      \"name\": \"" + EscapeJsonString(material.GetName()) + u"\",\n";
   entry += u"      \"sub_materials\": [\n";
   const int count = material.NumSubMtls();
   for (int i = 0; i < count; ++i) {
-    entry += SubMaterialEntry(ip, material.GetSubMtl(i), i + 1);
+    entry += SubMaterialEntry(ip, cache, material.GetSubMtl(i), i + 1);
     entry += i + 1 < count ? u",\n" : u"\n";
   }
   entry += u"      ]\n    }";
   return entry;
 }
 
-Text PlainMaterialEntry(host::Interface& ip, host::Anim& material, const Text& className) {
+Text PlainMaterialEntry(host::Interface& ip, BuildCache& cache, host::Anim& material,
+                        const Text& className) {
   ResetNodeRegistry();
-  const Text tree = BuildNodeTree(ip, &material, 2);
+  const Text tree = BuildNodeTree(ip, cache, &material, 2);
   Text entry = u"{\n";
   entry += u"      \"type\": \"" + EscapeJsonString(className) + u"\",\n";
   entry += u"      \"name\": \"" + EscapeJsonString(material.GetName()) + u"\",\n";
@@ -55,11 +56,12 @@ Text PlainMaterialEntry(host::Interface& ip, host::Anim& material, const Text& c
 
 }  // namespace
 
-Text buildMaterialJson(host::Interface& ip, host::Anim* material) {
+Text buildMaterialJson(host::Interface& ip, BuildCache& cache, host::Anim* material) {
   if (!material) return u"null";
   const Text className = material->GetClassName();
-  return IsMultiMaterial(*material, className) ? MultiMaterialEntry(ip, *material)
-                                               : PlainMaterialEntry(ip, *material, className);
+  return IsMultiMaterial(*material, className)
+             ? MultiMaterialEntry(ip, cache, *material)
+             : PlainMaterialEntry(ip, cache, *material, className);
 }
 
 }  // namespace larkspur

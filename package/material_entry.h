@@ -4,10 +4,11 @@
 
 #include "host/host.h"
 #include "host/text.h"
+#include "nodetree/build_cache.h"
 
 namespace larkspur {
 
 // "null" for a null material. Exceptions of the tree builder pass to the caller.
-Text buildMaterialJson(host::Interface& ip, host::Anim* material);
+Text buildMaterialJson(host::Interface& ip, BuildCache& cache, host::Anim* material);
 
 }  // namespace larkspur

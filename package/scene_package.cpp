@@ -80,14 +80,14 @@ Text QuotedList(const std::vector<Text>& items) {
   return out + u"]";
 }
 
-Text BuildObjectEntry(host::Interface& ip, const GeometryObject& object, host::TimeValue t,
-                      std::vector<Text>& log) {
+Text BuildObjectEntry(host::Interface& ip, BuildCache& cache, const GeometryObject& object,
+                      host::TimeValue t, std::vector<Text>& log) {
   const host::Node& node = *object.node;
   const Text name = node.GetName();
   std::vector<Text> errors;
   Text material;
   try {
-    material = buildMaterialJson(ip, node.GetMtl());
+    material = buildMaterialJson(ip, cache, node.GetMtl());
   } catch (...) {
     errors.push_back(u"buildMaterialJson exception");
     material = u"null";
@@ -100,7 +100,7 @@ Text BuildObjectEntry(host::Interface& ip, const GeometryObject& object, host::T
       u"    \"object_class\": \"" + EscapeJsonString(object.evaluated->GetClassName()) + u"\",\n";
   entry += u"    \"layer\": \"\",\n";
   entry += u"    \"material_ids\": " + FormatIdList(CollectMaterialIds(node, t)) + u",\n";
-  entry += u"    \"displacement_mod\": " + BuildDisplacementJson(ip, &node) + u",\n";
+  entry += u"    \"displacement_mod\": " + BuildDisplacementJson(ip, cache, &node) + u",\n";
   entry += u"    \"errors\": " + QuotedList(errors) + u",\n";
   entry += u"    \"material\": " + material + u"\n";
   entry += u"  }";
@@ -149,12 +149,14 @@ PackageResult BuildScenePackage(host::Interface& ip, const Text& packagePath) {
                 FormatInt(static_cast<long long>(objects.size())));
   MakeNamesUnique(objects, log);
 
+  // Materials, maps and modifiers that several objects share are read once.
+  BuildCache cache;
   std::vector<Text> entries;
   entries.reserve(objects.size());
   for (const GeometryObject& object : objects)
-    entries.push_back(BuildObjectEntry(ip, object, t, log));
+    entries.push_back(BuildObjectEntry(ip, cache, object, t, log));
 
-  const Text lights = CollectLightsJson(ip, log);
+  const Text lights = CollectLightsJson(ip, cache, log);
 
   Text document = u"{\n";
   document += u"  \"exporter\": \"Larkspur Material Exporter\",\n";

@@ -52,7 +52,8 @@ TEST(GradientRampTest, KeysOnlyFromRecordsOfFourFiniteNumbers) {
 
     std::vector<Text> expected{u"\"noise_amount\":0.5"};
     if (c.keys) expected.emplace_back(*c.keys);
-    EXPECT_EQ(ExportRows(RowContext{host, ramp}, kGradientRampRows), expected) << c.what;
+    EXPECT_EQ(ExportRows(RowContext{host, ramp, ParamIndex(&ramp)}, kGradientRampRows), expected)
+        << c.what;
   }
 }
 

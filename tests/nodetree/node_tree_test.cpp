@@ -19,7 +19,8 @@ TEST(NodeTreeTest, OnlyMaterialsAndMapsHaveNamesAndChildren) {
   other.name = u"Box001";
   AddSlot(other, u"a", &NewMap(host, u"Noise", u"N"));
   ResetNodeRegistry();
-  const Text tree = BuildNodeTree(host, &other, 0);
+  BuildCache cache;
+  const Text tree = BuildNodeTree(host, cache, &other, 0);
   const Text end = u"\"type\": \"Box\",\n  \"name\": \"\"\n}";
   ASSERT_GT(tree.size(), end.size());
   EXPECT_EQ(tree.substr(tree.size() - end.size()), end);
@@ -39,13 +40,14 @@ SimAnim& Chain(SimHost& host, int levels) {
 
 TEST(NodeTreeTest, NestingIsCapped) {
   SimHost host;
+  BuildCache cache;
   ResetNodeRegistry();
-  const Text deepest = BuildNodeTree(host, &Chain(host, kMaxNodeTreeLevels), 2);
+  const Text deepest = BuildNodeTree(host, cache, &Chain(host, kMaxNodeTreeLevels), 2);
   EXPECT_NE(deepest.find(Text(2 * (2 + kMaxNodeTreeLevels), u' ') + u"}"), Text::npos);
   ResetNodeRegistry();
-  EXPECT_THROW(BuildNodeTree(host, &Chain(host, kMaxNodeTreeLevels + 1), 2), NodeTreeError);
+  EXPECT_THROW(BuildNodeTree(host, cache, &Chain(host, kMaxNodeTreeLevels + 1), 2), NodeTreeError);
   ResetNodeRegistry();
-  EXPECT_THROW(BuildNodeTree(host, &Chain(host, 20000), 2), NodeTreeError);
+  EXPECT_THROW(BuildNodeTree(host, cache, &Chain(host, 20000), 2), NodeTreeError);
 }
 
 TEST(NodeTreeTest, EndlessFanOutThrows) {
@@ -61,7 +63,8 @@ TEST(NodeTreeTest, EndlessFanOutThrows) {
     next = &map;
   }
   ResetNodeRegistry();
-  EXPECT_THROW(BuildNodeTree(host, next, 2), NodeTreeError);
+  BuildCache cache;
+  EXPECT_THROW(BuildNodeTree(host, cache, next, 2), NodeTreeError);
 }
 
 }  // namespace
