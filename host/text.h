@@ -14,6 +14,9 @@ using host::Text;
 // UTF-16 to UTF-8. A well-formed surrogate pair becomes one four-byte sequence; an unpaired
 // surrogate becomes U+FFFD. No byte order mark is added.
 std::string ToUtf8(std::u16string_view text);
+// The same, appended to out: a document converted piece by piece reads as one conversion when
+// no piece ends inside a surrogate pair.
+void AppendUtf8(std::string& out, std::u16string_view text);
 
 // UTF-8 to UTF-16; every malformed sequence becomes U+FFFD.
 Text FromUtf8(std::string_view bytes);
@@ -30,7 +33,9 @@ inline bool IsLowSurrogate(char16_t unit) {
 }
 
 // towlower in the C locale: only A-Z change.
-char16_t ToLowerAscii(char16_t c);
+inline char16_t ToLowerAscii(char16_t c) {
+  return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + (u'a' - u'A')) : c;
+}
 Text ToLowerAscii(std::u16string_view text);
 
 // _wcsicmp(a, b) == 0 in the C locale.

@@ -8,9 +8,14 @@
 namespace larkspur {
 
 Text EscapeJsonString(std::u16string_view text) {
-  static constexpr char kHex[] = "0123456789abcdef";
   Text out;
   out.reserve(text.size() + 8);
+  AppendJsonEscaped(out, text);
+  return out;
+}
+
+void AppendJsonEscaped(Text& out, std::u16string_view text) {
+  static constexpr char kHex[] = "0123456789abcdef";
   for (char16_t c : text) {
     switch (c) {
       case u'\t':
@@ -38,7 +43,6 @@ Text EscapeJsonString(std::u16string_view text) {
         }
     }
   }
-  return out;
 }
 
 Text FormatJsonFloat(float value) {
@@ -88,9 +92,12 @@ Text JoinLines(const std::vector<Text>& lines, std::u16string_view prefix) {
 }
 
 bool WriteTextFile(const Text& path, std::u16string_view text) {
+  return WriteUtf8File(path, ToUtf8(text));
+}
+
+bool WriteUtf8File(const Text& path, std::string_view bytes) {
   std::ofstream file(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
   if (!file.is_open()) return false;
-  const std::string bytes = ToUtf8(text);
   file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   file.close();
   return !file.fail();

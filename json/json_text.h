@@ -15,6 +15,8 @@ using host::Quat;
 
 // The text between the quotes of a JSON string; acts on UTF-16 code units.
 Text EscapeJsonString(std::u16string_view text);
+// The same, appended to out.
+void AppendJsonEscaped(Text& out, std::u16string_view text);
 
 // printf "%.6g" of the value widened to double; "null" for an infinity or a NaN.
 Text FormatJsonFloat(float value);
@@ -29,5 +31,7 @@ Text JoinLines(const std::vector<Text>& lines, std::u16string_view prefix);
 // Writes the UTF-8 bytes of text to path in one write, truncating; true when the stream reported
 // no error after closing.
 bool WriteTextFile(const Text& path, std::u16string_view text);
+// The same for text already in UTF-8.
+bool WriteUtf8File(const Text& path, std::string_view bytes);
 
 }  // namespace larkspur

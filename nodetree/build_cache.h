@@ -1,9 +1,10 @@
 // What one package build works out once per host object and reuses wherever the object occurs
-// again: the object's parameter index, and the parameter lines of a material or map that several
-// objects, trees or slots use. Only what cannot differ between occurrences is kept: node ids,
-// the node registry and reference nodes belong to each tree and are never cached.
+// again: the object's parameter index, and for a material or map that several objects, trees or
+// slots use, what its node writes in every tree. Only what cannot differ between occurrences is
+// kept: node ids, the node registry and reference nodes belong to each tree and are never cached.
 #pragma once
 
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -13,21 +14,31 @@
 
 namespace larkspur {
 
+// The parts of an object's node that depend only on the object and the host's state, each made
+// on first use.
+struct CachedNode {
+  std::optional<std::vector<Text>> paramLines;  // the lines of its class's parameter table
+  bool described = false;                       // className and slotKeys are filled in
+  Text className;
+  std::vector<Text> slotKeys;  // the child key of each texture slot, escaped
+  // The node's lines after its id ("type", "name", the parameter lines), each preceded by ",\n"
+  // and the inner indent of the depth it is keyed by.
+  std::unordered_map<int, Text> fieldsAtDepth;
+};
+
 // Lives for one build. Objects are keyed by their address: the scene's materials, maps,
 // modifiers and lights outlive the build, and the only objects deleted meanwhile (temporaries
-// of mesh conversion) never have their parameters read.
+// of mesh conversion) are never looked up here.
 class BuildCache {
  public:
   // The object's parameter index, made on its first use in this build.
   const ParamIndex& ParamsOf(const host::Anim& object);
-
-  // The parameter lines this build has made for the object's node, or null.
-  const std::vector<Text>* NodeParams(const host::Anim& object) const;
-  const std::vector<Text>& KeepNodeParams(const host::Anim& object, std::vector<Text> lines);
+  // The object's record; empty on its first use in this build.
+  CachedNode& NodeOf(const host::Anim& object) { return nodes_[&object]; }
 
  private:
   std::unordered_map<const host::Anim*, ParamIndex> params_;
-  std::unordered_map<const host::Anim*, std::vector<Text>> nodeParams_;
+  std::unordered_map<const host::Anim*, CachedNode> nodes_;
 };
 
 }  // namespace larkspur

@@ -84,13 +84,15 @@ const ParamTable* FindParamTable(std::u16string_view className) {
 
 const std::vector<Text>& ExportNodeParams(host::Interface& ip, BuildCache& cache,
                                           const host::Anim& object) {
-  if (const std::vector<Text>* lines = cache.NodeParams(object)) return *lines;
+  std::optional<std::vector<Text>>& kept = cache.NodeOf(object).paramLines;
+  if (kept) return *kept;
   std::vector<Text> lines;
   if (const ParamTable* table = FindParamTable(object.GetClassName())) {
     lines =
         ExportRows(RowContext{ip, object, cache.ParamsOf(object), nullptr, ip.GetTime()}, *table);
   }
-  return cache.KeepNodeParams(object, std::move(lines));
+  // Kept only once made: a read that throws leaves nothing behind to reuse.
+  return kept.emplace(std::move(lines));
 }
 
 }  // namespace larkspur

@@ -1,5 +1,6 @@
 #include "nodetree/node_tree.h"
 
+#include <algorithm>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -46,9 +47,9 @@ constexpr FixedNodeType kFixedNodeTypes[] = {
     {u"Output",           u"output"             },
 };
 
-Text NodeType(const Text& className) {
+std::u16string_view NodeType(const Text& className) {
   for (const FixedNodeType& fixed : kFixedNodeTypes) {
-    if (EqualsIgnoreCase(className, fixed.className)) return Text(fixed.type);
+    if (EqualsIgnoreCase(className, fixed.className)) return fixed.type;
   }
   return className;
 }
@@ -64,15 +65,32 @@ Text NodeName(const host::Anim& object) {
   return IsMaterial(object) || IsTexmap(object) ? object.GetName() : Text();
 }
 
-Text Spaces(int count) {
-  return Text(static_cast<size_t>(count > 0 ? count : 0), u' ');
+// The child key of each texture slot: its name, or "slot_" and its number when the name is empty
+// or an earlier slot of the node has taken it; escaped.
+std::vector<Text> SlotKeys(const host::Anim& object) {
+  std::vector<Text> keys;
+  if (!IsTexmap(object) && !IsMaterial(object)) return keys;
+  std::unordered_set<Text> used;
+  const int count = object.NumSubTexmaps();
+  for (int i = 0; i < count; ++i) {
+    Text slotName = object.GetSubTexmapSlotName(i);
+    if (slotName.empty() || used.count(slotName) != 0) slotName = u"slot_" + FormatInt(i + 1);
+    keys.push_back(EscapeJsonString(slotName));
+    used.insert(std::move(slotName));
+  }
+  return keys;
 }
 
 // Writes a tree into one text, each node once, so that the cost grows with the size of the text.
+// What a node writes in every tree comes from the build's cache.
 class NodeTreeWriter {
  public:
-  NodeTreeWriter(host::Interface& ip, BuildCache& cache, Text& out)
-      : ip_(ip), cache_(cache), out_(out) {}
+  // Indents are views of one run of spaces, long enough for the deepest level the limit allows.
+  NodeTreeWriter(host::Interface& ip, BuildCache& cache, Text& out, int depth)
+      : ip_(ip),
+        cache_(cache),
+        out_(out),
+        spaces_(2 * static_cast<size_t>(std::max(depth, 0) + kMaxNodeTreeLevels + 1), u' ') {}
 
   void WriteNode(host::Anim* object, int depth, int level) {
     if (!object) {
@@ -87,8 +105,8 @@ class NodeTreeWriter {
       throw NodeTreeError("material graph larger than " + std::to_string(kMaxNodeTreeNodes) +
                           " nodes");
     }
-    const Text indent = Spaces(2 * depth);
-    const Text inner = Spaces(2 * depth + 2);
+    const std::u16string_view indent = Spaces(2 * depth);
+    const std::u16string_view inner = Spaces(2 * depth + 2);
 
     NodeTreeState& state = ProcessNodeTreeState();
     const host::AnimHandle handle = object->GetHandle();
@@ -103,16 +121,21 @@ class NodeTreeWriter {
       }
     }
 
-    const Text className = object->GetClassName();
+    const CachedNode& node = Described(*object);
     const int32_t id = DrawNodeId();
     // Registered before any child is visited, so that the object's own subtree refers to it.
     if (handle != 0) state.writtenNodes.emplace(handle, id);
-    WriteFields(*object, className, id, indent, inner);
+    out_ += indent;
+    out_ += u"{\n";
+    out_ += inner;
+    out_ += u"\"node_id\": ";
+    out_ += FormatInt(id);
+    out_ += Fields(*object, depth, inner);
 
-    if (IsTexmap(*object) && EqualsIgnoreCase(className, u"MultiTexture")) {
+    if (IsTexmap(*object) && EqualsIgnoreCase(node.className, u"MultiTexture")) {
       WriteTextures(*object, depth, level, inner);
     } else {
-      WriteChildren(*object, depth, level, inner);
+      WriteChildren(*object, node.slotKeys, depth, level, inner);
     }
     out_ += u"\n";
     out_ += indent;
@@ -120,31 +143,44 @@ class NodeTreeWriter {
   }
 
  private:
-  void WriteFields(const host::Anim& object, const Text& className, int32_t id, const Text& indent,
-                   const Text& inner) {
-    out_ += indent;
-    out_ += u"{\n";
-    out_ += inner;
-    out_ += u"\"node_id\": ";
-    out_ += FormatInt(id);
-    out_ += u",\n";
-    out_ += inner;
-    out_ += u"\"type\": \"";
-    out_ += EscapeJsonString(NodeType(className));
-    out_ += u"\",\n";
-    out_ += inner;
-    out_ += u"\"name\": \"";
-    out_ += EscapeJsonString(NodeName(object));
-    out_ += u"\"";
-    for (const Text& line : ExportNodeParams(ip_, cache_, object)) {
-      out_ += u",\n";
-      out_ += inner;
-      out_ += line;
+  std::u16string_view Spaces(int count) const {
+    return std::u16string_view(spaces_).substr(0, static_cast<size_t>(std::max(count, 0)));
+  }
+
+  const CachedNode& Described(const host::Anim& object) {
+    CachedNode& node = cache_.NodeOf(object);
+    if (!node.described) {
+      node.className = object.GetClassName();
+      node.slotKeys = SlotKeys(object);
+      node.described = true;
     }
+    return node;
+  }
+
+  // "type", "name" and the parameter lines, at this depth's indent.
+  const Text& Fields(const host::Anim& object, int depth, std::u16string_view inner) {
+    CachedNode& node = cache_.NodeOf(object);
+    const auto kept = node.fieldsAtDepth.find(depth);
+    if (kept != node.fieldsAtDepth.end()) return kept->second;
+    Text fields = u",\n";
+    fields += inner;
+    fields += u"\"type\": \"";
+    AppendJsonEscaped(fields, NodeType(node.className));
+    fields += u"\",\n";
+    fields += inner;
+    fields += u"\"name\": \"";
+    AppendJsonEscaped(fields, NodeName(object));
+    fields += u"\"";
+    for (const Text& line : ExportNodeParams(ip_, cache_, object)) {
+      fields += u",\n";
+      fields += inner;
+      fields += line;
+    }
+    return node.fieldsAtDepth.emplace(depth, std::move(fields)).first->second;
   }
 
   // A multi-texture lists its switched-on maps under "textures" and has no children.
-  void WriteTextures(const host::Anim& object, int depth, int level, const Text& inner) {
+  void WriteTextures(const host::Anim& object, int depth, int level, std::u16string_view inner) {
     bool any = false;
     const ParamIndex& params = cache_.ParamsOf(object);
     const int count = object.NumSubTexmaps();
@@ -172,7 +208,8 @@ class NodeTreeWriter {
   }
 
   // Texture slots by slot name, then sub-materials as numbered layers.
-  void WriteChildren(const host::Anim& object, int depth, int level, const Text& inner) {
+  void WriteChildren(const host::Anim& object, const std::vector<Text>& slotKeys, int depth,
+                     int level, std::u16string_view inner) {
     bool any = false;
     auto beginChild = [&] {
       if (!any) {
@@ -186,23 +223,14 @@ class NodeTreeWriter {
       out_ += inner;
     };
 
-    if (IsTexmap(object) || IsMaterial(object)) {
-      std::unordered_set<Text> usedSlotNames;
-      const int count = object.NumSubTexmaps();
-      for (int i = 0; i < count; ++i) {
-        Text slotName = object.GetSubTexmapSlotName(i);
-        if (slotName.empty() || usedSlotNames.count(slotName) != 0) {
-          slotName = u"slot_" + FormatInt(i + 1);
-        }
-        usedSlotNames.insert(slotName);
-        host::Anim* map = object.GetSubTexmap(i);
-        if (!map) continue;
-        beginChild();
-        out_ += u"  \"";
-        out_ += EscapeJsonString(slotName);
-        out_ += u"\": ";
-        WriteNode(map, depth + 1, level + 1);
-      }
+    for (size_t i = 0; i < slotKeys.size(); ++i) {
+      host::Anim* map = object.GetSubTexmap(static_cast<int>(i));
+      if (!map) continue;
+      beginChild();
+      out_ += u"  \"";
+      out_ += slotKeys[i];
+      out_ += u"\": ";
+      WriteNode(map, depth + 1, level + 1);
     }
 
     if (IsMaterial(object)) {
@@ -240,15 +268,15 @@ class NodeTreeWriter {
   host::Interface& ip_;
   BuildCache& cache_;
   Text& out_;
+  const Text spaces_;
   int nodesWritten_ = 0;
 };
 
 }  // namespace
 
-Text BuildNodeTree(host::Interface& ip, BuildCache& cache, host::Anim* object, int depth) {
-  Text out;
-  NodeTreeWriter(ip, cache, out).WriteNode(object, depth, 0);
-  return out;
+void BuildNodeTree(host::Interface& ip, BuildCache& cache, host::Anim* object, int depth,
+                   Text& out) {
+  NodeTreeWriter(ip, cache, out, depth).WriteNode(object, depth, 0);
 }
 
 void ResetNodeRegistry() {

@@ -25,10 +25,11 @@ inline constexpr int kMaxNodeTreeLevels = 256;
 // Nodes (reference nodes included) written into one tree.
 inline constexpr int kMaxNodeTreeNodes = 20000;
 
-// The JSON text of object's node at depth (indent 2 x depth spaces), with its whole subtree.
-// cache keeps what the build has already read of each object. Throws NodeTreeError when the
-// graph exceeds the limits above.
-Text BuildNodeTree(host::Interface& ip, BuildCache& cache, host::Anim* object, int depth);
+// Appends to out the JSON text of object's node at depth (indent 2 x depth spaces), with its
+// whole subtree. cache keeps what the build has already read of each object. Throws
+// NodeTreeError when the graph exceeds the limits above; out then holds part of the tree.
+void BuildNodeTree(host::Interface& ip, BuildCache& cache, host::Anim* object, int depth,
+                   Text& out);
 
 // Empties the node registry; the node id counter keeps counting.
 void ResetNodeRegistry();

@@ -1,5 +1,7 @@
 #include "nodetree/param_lookup.h"
 
+#include <algorithm>
+
 #include "json/json_text.h"
 
 namespace larkspur {
@@ -105,6 +107,12 @@ size_t ParamIndex::FoldedHash::operator()(std::u16string_view name) const {
 ParamIndex::ParamIndex(const host::Anim* object) {
   if (!object) return;
   const int blockCount = object->NumParamBlocks();
+  size_t defTotal = 0;
+  for (int i = 0; i < blockCount; ++i) {
+    const host::ParamBlock* block = object->GetParamBlock(i);
+    if (block && block->HasDesc()) defTotal += static_cast<size_t>(std::max(block->DescCount(), 0));
+  }
+  byName_.reserve(defTotal);
   for (int i = 0; i < blockCount; ++i) {
     const host::ParamBlock* block = object->GetParamBlock(i);
     if (!block || !block->HasDesc()) continue;
@@ -161,7 +169,9 @@ ParamValue FindParamTabValue(const host::Interface& ip, const ParamIndex& params
 }
 
 Text RawLine(std::u16string_view key, std::u16string_view value) {
-  Text line = u"\"";
+  Text line;
+  line.reserve(key.size() + value.size() + 3);
+  line += u"\"";
   line += key;
   line += u"\":";
   line += value;

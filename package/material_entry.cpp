@@ -16,52 +16,60 @@ bool IsMultiMaterial(const host::Anim& material, const Text& className) {
 }
 
 // One numbered slot of a multi-material; an empty slot has an empty name and a null tree.
-Text SubMaterialEntry(host::Interface& ip, BuildCache& cache, host::Anim* sub, int slotNumber) {
+void AppendSubMaterialEntry(Text& out, host::Interface& ip, BuildCache& cache, host::Anim* sub,
+                            int slotNumber) {
   ResetNodeRegistry();
-  const Text name = sub ? sub->GetName() : Text();
-  const Text tree = sub ? BuildNodeTree(ip, cache, sub, 3) : Text(u"null");
-  Text entry = u"      {\n";
-  entry += u"        \"material_id\": " + FormatInt(slotNumber) + u",\n";
-  entry += u"        \"material_name\": \"" + EscapeJsonString(name) + u"\",\n";
-  entry += u"        \"node_tree\": " + tree + u"\n";
-  entry += u"      }";
-  return entry;
+  out += u"      {\n        \"material_id\": ";
+  out += FormatInt(slotNumber);
+  out += u",\n        \"material_name\": \"";
+  if (sub) AppendJsonEscaped(out, sub->GetName());
+  out += u"\",\n        \"node_tree\": ";
+  if (sub) {
+    BuildNodeTree(ip, cache, sub, 3, out);
+  } else {
+    out += u"null";
+  }
+  out += u"\n      }";
 }
 
-Text MultiMaterialEntry(host::Interface& ip, BuildCache& cache, host::Anim& material) {
-  Text entry = u"{\n";
-  entry += u"      \"type\": \"Multimaterial\",\n";
-  entry += u"      \"name\": \"" + EscapeJsonString(material.GetName()) + u"\",\n";
-  entry += u"      \"sub_materials\": [\n";
+void AppendMultiMaterialEntry(Text& out, host::Interface& ip, BuildCache& cache,
+                              host::Anim& material) {
+  out += u"{\n      \"type\": \"Multimaterial\",\n      \"name\": \"";
+  AppendJsonEscaped(out, material.GetName());
+  out += u"\",\n      \"sub_materials\": [\n";
   const int count = material.NumSubMtls();
   for (int i = 0; i < count; ++i) {
-    entry += SubMaterialEntry(ip, cache, material.GetSubMtl(i), i + 1);
-    entry += i + 1 < count ? u",\n" : u"\n";
+    AppendSubMaterialEntry(out, ip, cache, material.GetSubMtl(i), i + 1);
+    out += i + 1 < count ? u",\n" : u"\n";
   }
-  entry += u"      ]\n    }";
-  return entry;
+  out += u"      ]\n    }";
 }
 
-Text PlainMaterialEntry(host::Interface& ip, BuildCache& cache, host::Anim& material,
-                        const Text& className) {
+void AppendPlainMaterialEntry(Text& out, host::Interface& ip, BuildCache& cache,
+                              host::Anim& material, const Text& className) {
   ResetNodeRegistry();
-  const Text tree = BuildNodeTree(ip, cache, &material, 2);
-  Text entry = u"{\n";
-  entry += u"      \"type\": \"" + EscapeJsonString(className) + u"\",\n";
-  entry += u"      \"name\": \"" + EscapeJsonString(material.GetName()) + u"\",\n";
-  entry += u"      \"node_tree\": " + tree + u"\n";
-  entry += u"    }";
-  return entry;
+  out += u"{\n      \"type\": \"";
+  AppendJsonEscaped(out, className);
+  out += u"\",\n      \"name\": \"";
+  AppendJsonEscaped(out, material.GetName());
+  out += u"\",\n      \"node_tree\": ";
+  BuildNodeTree(ip, cache, &material, 2, out);
+  out += u"\n    }";
 }
 
 }  // namespace
 
-Text buildMaterialJson(host::Interface& ip, BuildCache& cache, host::Anim* material) {
-  if (!material) return u"null";
+void buildMaterialJson(host::Interface& ip, BuildCache& cache, host::Anim* material, Text& out) {
+  if (!material) {
+    out += u"null";
+    return;
+  }
   const Text className = material->GetClassName();
-  return IsMultiMaterial(*material, className)
-             ? MultiMaterialEntry(ip, cache, *material)
-             : PlainMaterialEntry(ip, cache, *material, className);
+  if (IsMultiMaterial(*material, className)) {
+    AppendMultiMaterialEntry(out, ip, cache, *material);
+  } else {
+    AppendPlainMaterialEntry(out, ip, cache, *material, className);
+  }
 }
 
 }  // namespace larkspur

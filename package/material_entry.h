@@ -8,7 +8,8 @@
 
 namespace larkspur {
 
-// "null" for a null material. Exceptions of the tree builder pass to the caller.
-Text buildMaterialJson(host::Interface& ip, BuildCache& cache, host::Anim* material);
+// Appends the entry to out; "null" for a null material. Exceptions of the tree builder pass to
+// the caller, with part of the entry appended.
+void buildMaterialJson(host::Interface& ip, BuildCache& cache, host::Anim* material, Text& out);
 
 }  // namespace larkspur

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -80,31 +81,48 @@ Text QuotedList(const std::vector<Text>& items) {
   return out + u"]";
 }
 
-Text BuildObjectEntry(host::Interface& ip, BuildCache& cache, const GeometryObject& object,
-                      host::TimeValue t, std::vector<Text>& log) {
+// Writes the object entries of one build into the package, which is kept in UTF-8 and grows in
+// place: each entry is converted once, as it is made. What the entries share lives here: the
+// objects read so far, and the texts of one entry, whose buffers keep their capacity from entry
+// to entry.
+struct EntryWriter {
+  host::Interface& ip;
+  host::TimeValue time;
+  std::vector<Text>& log;
+  BuildCache cache;
+  Text entry;
+  Text material;
+
+  void Append(std::string& package, const GeometryObject& object);
+};
+
+void EntryWriter::Append(std::string& package, const GeometryObject& object) {
   const host::Node& node = *object.node;
   const Text name = node.GetName();
   std::vector<Text> errors;
-  Text material;
+  material.clear();
   try {
-    material = buildMaterialJson(ip, cache, node.GetMtl());
+    buildMaterialJson(ip, cache, node.GetMtl(), material);
   } catch (...) {
     errors.push_back(u"buildMaterialJson exception");
     material = u"null";
   }
   for (const Text& error : errors) log.push_back(u"[" + name + u"] " + error);
 
-  Text entry = u"  {\n";
-  entry += u"    \"object_name\": \"" + EscapeJsonString(name) + u"\",\n";
-  entry +=
-      u"    \"object_class\": \"" + EscapeJsonString(object.evaluated->GetClassName()) + u"\",\n";
-  entry += u"    \"layer\": \"\",\n";
-  entry += u"    \"material_ids\": " + FormatIdList(CollectMaterialIds(node, t)) + u",\n";
-  entry += u"    \"displacement_mod\": " + BuildDisplacementJson(ip, cache, &node) + u",\n";
-  entry += u"    \"errors\": " + QuotedList(errors) + u",\n";
-  entry += u"    \"material\": " + material + u"\n";
-  entry += u"  }";
-  return entry;
+  entry = u"  {\n    \"object_name\": \"";
+  AppendJsonEscaped(entry, name);
+  entry += u"\",\n    \"object_class\": \"";
+  AppendJsonEscaped(entry, object.evaluated->GetClassName());
+  entry += u"\",\n    \"layer\": \"\",\n    \"material_ids\": ";
+  entry += FormatIdList(CollectMaterialIds(node, time));
+  entry += u",\n    \"displacement_mod\": ";
+  entry += BuildDisplacementJson(ip, cache, &node);
+  entry += u",\n    \"errors\": ";
+  entry += QuotedList(errors);
+  entry += u",\n    \"material\": ";
+  entry += material;
+  entry += u"\n  }";
+  AppendUtf8(package, entry);
 }
 
 void WriteLogFile(const Text& packagePath, const std::vector<Text>& log) {
@@ -149,34 +167,27 @@ PackageResult BuildScenePackage(host::Interface& ip, const Text& packagePath) {
                 FormatInt(static_cast<long long>(objects.size())));
   MakeNamesUnique(objects, log);
 
+  std::string package = "{\n";
+  package += "  \"exporter\": \"Larkspur Material Exporter\",\n";
+  package += "  \"version\": \"1.0\",\n";
+  package += "  \"object_count\": " + std::to_string(objects.size()) + ",\n";
+  package += "  \"objects\": [\n";
   // Materials, maps and modifiers that several objects share are read once.
-  BuildCache cache;
-  std::vector<Text> entries;
-  entries.reserve(objects.size());
-  for (const GeometryObject& object : objects)
-    entries.push_back(BuildObjectEntry(ip, cache, object, t, log));
-
-  const Text lights = CollectLightsJson(ip, cache, log);
-
-  Text document = u"{\n";
-  document += u"  \"exporter\": \"Larkspur Material Exporter\",\n";
-  document += u"  \"version\": \"1.0\",\n";
-  document += u"  \"object_count\": " + FormatInt(static_cast<long long>(entries.size())) + u",\n";
-  document += u"  \"objects\": [\n";
-  for (size_t i = 0; i < entries.size(); ++i) {
-    document += entries[i];
-    document += i + 1 < entries.size() ? u",\n" : u"\n";
+  EntryWriter entries{ip, t, log, BuildCache(), Text(), Text()};
+  for (size_t i = 0; i < objects.size(); ++i) {
+    entries.Append(package, objects[i]);
+    package += i + 1 < objects.size() ? ",\n" : "\n";
   }
-  document += u"  ]";
-  document += lights;
-  document += u"\n}";
+  package += "  ]";
+  AppendUtf8(package, CollectLightsJson(ip, entries.cache, log));
+  package += "\n}";
 
   PackageResult result;
   result.logLineCount = static_cast<int32_t>(log.size());
-  if (!WriteTextFile(packagePath, document)) return result;
+  if (!WriteUtf8File(packagePath, package)) return result;
   if (!log.empty()) WriteLogFile(packagePath, log);
   result.ok = true;
-  result.objectCount = static_cast<int32_t>(entries.size());
+  result.objectCount = static_cast<int32_t>(objects.size());
   return result;
 }
 

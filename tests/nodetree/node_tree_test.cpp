@@ -20,7 +20,8 @@ TEST(NodeTreeTest, OnlyMaterialsAndMapsHaveNamesAndChildren) {
   AddSlot(other, u"a", &NewMap(host, u"Noise", u"N"));
   ResetNodeRegistry();
   BuildCache cache;
-  const Text tree = BuildNodeTree(host, cache, &other, 0);
+  Text tree;
+  BuildNodeTree(host, cache, &other, 0, tree);
   const Text end = u"\"type\": \"Box\",\n  \"name\": \"\"\n}";
   ASSERT_GT(tree.size(), end.size());
   EXPECT_EQ(tree.substr(tree.size() - end.size()), end);
@@ -42,12 +43,16 @@ TEST(NodeTreeTest, NestingIsCapped) {
   SimHost host;
   BuildCache cache;
   ResetNodeRegistry();
-  const Text deepest = BuildNodeTree(host, cache, &Chain(host, kMaxNodeTreeLevels), 2);
+  Text deepest;
+  BuildNodeTree(host, cache, &Chain(host, kMaxNodeTreeLevels), 2, deepest);
   EXPECT_NE(deepest.find(Text(2 * (2 + kMaxNodeTreeLevels), u' ') + u"}"), Text::npos);
   ResetNodeRegistry();
-  EXPECT_THROW(BuildNodeTree(host, cache, &Chain(host, kMaxNodeTreeLevels + 1), 2), NodeTreeError);
+  Text tooDeep;
+  EXPECT_THROW(BuildNodeTree(host, cache, &Chain(host, kMaxNodeTreeLevels + 1), 2, tooDeep),
+               NodeTreeError);
   ResetNodeRegistry();
-  EXPECT_THROW(BuildNodeTree(host, cache, &Chain(host, 20000), 2), NodeTreeError);
+  Text tooLarge;
+  EXPECT_THROW(BuildNodeTree(host, cache, &Chain(host, 20000), 2, tooLarge), NodeTreeError);
 }
 
 TEST(NodeTreeTest, EndlessFanOutThrows) {
@@ -64,7 +69,8 @@ TEST(NodeTreeTest, EndlessFanOutThrows) {
   }
   ResetNodeRegistry();
   BuildCache cache;
-  EXPECT_THROW(BuildNodeTree(host, cache, next, 2), NodeTreeError);
+  Text tree;
+  EXPECT_THROW(BuildNodeTree(host, cache, next, 2, tree), NodeTreeError);
 }
 
 }  // namespace

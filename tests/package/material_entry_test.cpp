@@ -19,7 +19,8 @@ TEST(MaterialEntryTest, BrokenSubMaterialFailsTheWholeEntry) {
   multi.classId = host::kMultiMaterialClassId;
   multi.subMtls = {nullptr, &loop};
   BuildCache cache;
-  EXPECT_THROW(buildMaterialJson(host, cache, &multi), NodeTreeError);
+  Text entry;
+  EXPECT_THROW(buildMaterialJson(host, cache, &multi, entry), NodeTreeError);
 }
 
 }  // namespace
