@@ -192,14 +192,6 @@ Text ToLowerAscii(std::u16string_view text) {
   return out;
 }
 
-bool EqualsIgnoreCase(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (ToLowerAscii(a[i]) != ToLowerAscii(b[i])) return false;
-  }
-  return true;
-}
-
 Text FormatInt(long long value) {
   char buffer[24];
   auto result = std::to_chars(buffer, buffer + sizeof buffer, value);

@@ -39,7 +39,13 @@ inline char16_t ToLowerAscii(char16_t c) {
 Text ToLowerAscii(std::u16string_view text);
 
 // _wcsicmp(a, b) == 0 in the C locale.
-bool EqualsIgnoreCase(std::u16string_view a, std::u16string_view b);
+inline bool EqualsIgnoreCase(std::u16string_view a, std::u16string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (a[i] != b[i] && ToLowerAscii(a[i]) != ToLowerAscii(b[i])) return false;
+  }
+  return true;
+}
 
 // Integer in decimal: optional "-", digits.
 Text FormatInt(long long value);

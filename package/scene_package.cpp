@@ -1,7 +1,6 @@
 #include "package/scene_package.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -31,10 +30,14 @@ std::vector<GeometryObject> CollectGeometryWithMaterials(const host::Interface& 
   return objects;
 }
 
+// name, "_" and the counter with at least three digits (counters start at 1).
 Text NumberedName(const Text& name, int counter) {
-  char suffix[16];
-  std::snprintf(suffix, sizeof suffix, "_%03d", counter);
-  return name + Widen(suffix);
+  const Text digits = FormatInt(counter);
+  Text numbered = name;
+  numbered += u'_';
+  if (digits.size() < 3) numbered.append(3 - digits.size(), u'0');
+  numbered += digits;
+  return numbered;
 }
 
 // Renames later duplicates Name_001, Name_002, ...; a candidate is checked against every name
