@@ -87,39 +87,32 @@ bool IsAsciiBlock(const char16_t* units, size_t n, size_t i) {
 
 }  // namespace
 
-// Measures first and then writes into the exact size, a block of ASCII units at a time where it
-// can: whole packages pass through here.
+// One pass with room for one byte per unit, the size of ASCII, grown when a unit needs more;
+// a block of ASCII units at a time where it can: whole packages pass through here.
 void AppendUtf8(std::string& out, std::u16string_view text) {
   const char16_t* units = text.data();
   const size_t n = text.size();
-  size_t length = 0;
+  size_t at = out.size();
+  out.resize(at + n);
   for (size_t i = 0; i < n; ++i) {
     if (IsAsciiBlock(units, n, i)) {
-      length += kBlockUnits;
-      i += kBlockUnits - 1;
-      continue;
-    }
-    const char16_t c = units[i];
-    length += c < 0x80 ? 1 : c < 0x800 ? 2 : 3;
-    // A pair's two halves take four bytes together.
-    if (IsSurrogate(c) && SurrogateCodePoint(text, i) != kReplacement) length += 1;
-  }
-  const size_t start = out.size();
-  out.resize(start + length);
-  char* next = out.data() + start;
-  for (size_t i = 0; i < n; ++i) {
-    if (IsAsciiBlock(units, n, i)) {
+      char* next = &out[at];
       CopyFourAscii(next, units + i);
       CopyFourAscii(next + 4, units + i + 4);
       CopyFourAscii(next + 8, units + i + 8);
       CopyFourAscii(next + 12, units + i + 12);
-      next += kBlockUnits;
+      at += kBlockUnits;
       i += kBlockUnits - 1;
       continue;
     }
+    // Room for four bytes and one for each unit after this one; when short, room for the rest
+    // of the text at three bytes a unit (a pair takes four for two), so that it grows once.
+    if (out.size() < at + 4 + (n - i - 1)) out.resize(at + 4 + 3 * (n - i));
     const char16_t c = units[i];
-    next = PutUtf8(next, IsSurrogate(c) ? SurrogateCodePoint(text, i) : c);
+    at = static_cast<size_t>(PutUtf8(&out[at], IsSurrogate(c) ? SurrogateCodePoint(text, i) : c) -
+                             out.data());
   }
+  out.resize(at);
 }
 
 std::string ToUtf8(std::u16string_view text) {

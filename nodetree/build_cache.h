@@ -5,6 +5,7 @@
 #pragma once
 
 #include <optional>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -35,8 +36,11 @@ class BuildCache {
   const ParamIndex& ParamsOf(const host::Anim& object);
   // The object's record; empty on its first use in this build.
   CachedNode& NodeOf(const host::Anim& object) { return nodes_[&object]; }
+  // A run of at least count spaces for indents; a longer run asked for later replaces it.
+  std::u16string_view Spaces(size_t count);
 
  private:
+  Text spaces_;
   std::unordered_map<const host::Anim*, ParamIndex> params_;
   std::unordered_map<const host::Anim*, CachedNode> nodes_;
 };

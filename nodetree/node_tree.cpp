@@ -90,7 +90,8 @@ class NodeTreeWriter {
       : ip_(ip),
         cache_(cache),
         out_(out),
-        spaces_(2 * static_cast<size_t>(std::max(depth, 0) + kMaxNodeTreeLevels + 1), u' ') {}
+        spaces_(
+            cache.Spaces(2 * static_cast<size_t>(std::max(depth, 0) + kMaxNodeTreeLevels + 1))) {}
 
   void WriteNode(host::Anim* object, int depth, int level) {
     if (!object) {
@@ -144,7 +145,7 @@ class NodeTreeWriter {
 
  private:
   std::u16string_view Spaces(int count) const {
-    return std::u16string_view(spaces_).substr(0, static_cast<size_t>(std::max(count, 0)));
+    return spaces_.substr(0, static_cast<size_t>(std::max(count, 0)));
   }
 
   const CachedNode& Described(const host::Anim& object) {
@@ -268,7 +269,7 @@ class NodeTreeWriter {
   host::Interface& ip_;
   BuildCache& cache_;
   Text& out_;
-  const Text spaces_;
+  const std::u16string_view spaces_;
   int nodesWritten_ = 0;
 };
 
