@@ -47,6 +47,12 @@ void AppendJsonEscaped(Text& out, std::u16string_view text) {
 
 Text FormatJsonFloat(float value) {
   if (!std::isfinite(value)) return u"null";
+  // Whole numbers below a million print as their digits: the common case, without the general
+  // conversion. Negative zero keeps its sign through the general one.
+  const bool negativeZero = value == 0.0f && std::signbit(value);
+  if (std::fabs(value) < 1e6f && value == std::trunc(value) && !negativeZero) {
+    return FormatInt(static_cast<long long>(value));
+  }
   char buffer[32];
   auto result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value),
                               std::chars_format::general, 6);

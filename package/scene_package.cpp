@@ -123,9 +123,9 @@ void EntryWriter::Append(std::string& package, const GeometryObject& object) {
   entry += u",\n    \"errors\": ";
   entry += QuotedList(errors);
   entry += u",\n    \"material\": ";
-  entry += material;
-  entry += u"\n  }";
   AppendUtf8(package, entry);
+  AppendUtf8(package, material);
+  package += "\n  }";
 }
 
 void WriteLogFile(const Text& packagePath, const std::vector<Text>& log) {
