@@ -4,7 +4,9 @@ namespace larkspur {
 
 const ParamIndex& BuildCache::ParamsOf(const host::Anim& object) {
   auto found = params_.find(&object);
-  if (found == params_.end()) found = params_.emplace(&object, ParamIndex(&object)).first;
+  if (found == params_.end()) {
+    found = params_.emplace(&object, ParamIndex(&object, &indexMemory_)).first;
+  }
   return found->second;
 }
 

@@ -4,6 +4,7 @@
 // kept: node ids, the node registry and reference nodes belong to each tree and are never cached.
 #pragma once
 
+#include <memory_resource>
 #include <optional>
 #include <string_view>
 #include <unordered_map>
@@ -40,6 +41,8 @@ class BuildCache {
   std::u16string_view Spaces(size_t count);
 
  private:
+  // Holds the entries of every parameter index of the build, which all end with it.
+  std::pmr::monotonic_buffer_resource indexMemory_;
   Text spaces_;
   std::unordered_map<const host::Anim*, ParamIndex> params_;
   std::unordered_map<const host::Anim*, CachedNode> nodes_;

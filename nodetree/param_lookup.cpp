@@ -105,7 +105,8 @@ size_t ParamIndex::FoldedHash::operator()(std::u16string_view name) const {
   return static_cast<size_t>(hash);
 }
 
-ParamIndex::ParamIndex(const host::Anim* object) {
+ParamIndex::ParamIndex(const host::Anim* object, std::pmr::memory_resource* memory)
+    : byName_(memory) {
   if (!object) return;
   const int blockCount = object->NumParamBlocks();
   size_t defTotal = 0;

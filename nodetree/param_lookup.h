@@ -2,6 +2,7 @@
 // an object, and turning a read into a parameter line.
 #pragma once
 
+#include <memory_resource>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -50,8 +51,10 @@ struct NamedParams {
 // blocks keep: an index lives no longer than the object's blocks, and within one export.
 class ParamIndex {
  public:
-  // A null object has no parameters.
-  explicit ParamIndex(const host::Anim* object);
+  // A null object has no parameters. The index's entries come from memory (a build gives them
+  // all one arena, freed at once when the build ends).
+  explicit ParamIndex(const host::Anim* object,
+                      std::pmr::memory_resource* memory = std::pmr::get_default_resource());
   // The definitions of that name; null when no definition carries it.
   const NamedParams* Find(std::u16string_view name) const;
 
@@ -64,7 +67,7 @@ class ParamIndex {
       return EqualsIgnoreCase(a, b);
     }
   };
-  std::unordered_map<std::u16string_view, NamedParams, FoldedHash, FoldedEqual> byName_;
+  std::pmr::unordered_map<std::u16string_view, NamedParams, FoldedHash, FoldedEqual> byName_;
 };
 
 // The scalar read: the first definition of that name whose type has a kind.
