@@ -122,7 +122,7 @@ class NodeTreeWriter {
       }
     }
 
-    const CachedNode& node = Described(*object);
+    CachedNode& node = Described(*object);
     const int32_t id = DrawNodeId();
     // Registered before any child is visited, so that the object's own subtree refers to it.
     if (handle != 0) state.writtenNodes.emplace(handle, id);
@@ -131,7 +131,7 @@ class NodeTreeWriter {
     out_ += inner;
     out_ += u"\"node_id\": ";
     out_ += FormatInt(id);
-    out_ += Fields(*object, depth, inner);
+    out_ += Fields(*object, node, depth, inner);
 
     if (IsTexmap(*object) && EqualsIgnoreCase(node.className, u"MultiTexture")) {
       WriteTextures(*object, depth, level, inner);
@@ -148,7 +148,7 @@ class NodeTreeWriter {
     return spaces_.substr(0, static_cast<size_t>(std::max(count, 0)));
   }
 
-  const CachedNode& Described(const host::Anim& object) {
+  CachedNode& Described(const host::Anim& object) {
     CachedNode& node = cache_.NodeOf(object);
     if (!node.described) {
       node.className = object.GetClassName();
@@ -159,8 +159,8 @@ class NodeTreeWriter {
   }
 
   // "type", "name" and the parameter lines, at this depth's indent.
-  const Text& Fields(const host::Anim& object, int depth, std::u16string_view inner) {
-    CachedNode& node = cache_.NodeOf(object);
+  const Text& Fields(const host::Anim& object, CachedNode& node, int depth,
+                     std::u16string_view inner) {
     const auto kept = node.fieldsAtDepth.find(depth);
     if (kept != node.fieldsAtDepth.end()) return kept->second;
     Text fields = u",\n";
