@@ -79,5 +79,27 @@ TEST(JoinLines, SeparatesWithCommaAndLineFeedOnly) {
   EXPECT_EQ(JoinLines({u"a", u"b"}, u"  "), u"  a,\n  b");
 }
 
+// Packages are converted a block of ASCII units at a time, into room for one byte per unit that
+// grows when a unit needs more: a block's edges and a text that must grow are where it goes wrong.
+TEST(AppendUtf8, BlocksOfAsciiAndTheUnitsBetweenThem) {
+  const Text a15(15, u'a');
+  const std::string b15(15, 'a');
+  const struct {
+    Text in;
+    std::string out;
+  } cases[] = {
+      {a15 + u"\U0001F600" + a15 + u"a", b15 + "\xF0\x9F\x98\x80" + b15 + "a"},
+      {Text(1, char16_t(0xDC00)) + a15 + u"a" + Text(1, char16_t(0xD800)),
+       "\xEF\xBF\xBD" + b15 + "a\xEF\xBF\xBD"},
+      {u"ŁŁŁŁŁŁŁŁŁŁŁŁŁŁŁŁ", "ŁŁŁŁŁŁŁŁŁŁŁŁŁŁŁŁ"},  // each unit's low byte is ASCII
+      {u"€€€€€€€€€€€€€€€€€€€€", "€€€€€€€€€€€€€€€€€€€€"},
+  };
+  for (const auto& c : cases) {
+    std::string appended = "{";
+    AppendUtf8(appended, c.in);
+    EXPECT_EQ(appended, "{" + c.out) << c.out;
+  }
+}
+
 }  // namespace
 }  // namespace larkspur

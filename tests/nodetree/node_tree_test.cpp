@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "tests/nodetree/sim_materials.h"
 
 namespace larkspur {
@@ -47,12 +49,10 @@ TEST(NodeTreeTest, NestingIsCapped) {
   BuildNodeTree(host, cache, &Chain(host, kMaxNodeTreeLevels), 2, deepest);
   EXPECT_NE(deepest.find(Text(2 * (2 + kMaxNodeTreeLevels), u' ') + u"}"), Text::npos);
   ResetNodeRegistry();
-  Text tooDeep;
-  EXPECT_THROW(BuildNodeTree(host, cache, &Chain(host, kMaxNodeTreeLevels + 1), 2, tooDeep),
+  EXPECT_THROW(BuildNodeTree(host, cache, &Chain(host, kMaxNodeTreeLevels + 1), 2, deepest),
                NodeTreeError);
   ResetNodeRegistry();
-  Text tooLarge;
-  EXPECT_THROW(BuildNodeTree(host, cache, &Chain(host, 20000), 2, tooLarge), NodeTreeError);
+  EXPECT_THROW(BuildNodeTree(host, cache, &Chain(host, 20000), 2, deepest), NodeTreeError);
 }
 
 TEST(NodeTreeTest, EndlessFanOutThrows) {
@@ -71,6 +71,38 @@ TEST(NodeTreeTest, EndlessFanOutThrows) {
   BuildCache cache;
   Text tree;
   EXPECT_THROW(BuildNodeTree(host, cache, next, 2, tree), NodeTreeError);
+}
+
+// What a build keeps of a node is shared by its trees; ids, references and indents are not. A map
+// used twice in one tree is written once and referred to; in the next tree (registry emptied) it
+// is written in full again under a new id, here one level deeper.
+TEST(NodeTreeTest, SharedNodeKeepsIdsReferencesAndIndentsPerTree) {
+  SimHost host;
+  SimAnim& map = NewMap(host, u"Noise", u"N");
+  testing::AddParam(map, u"size", host::param_type::kFloat, {testing::Number(2)});
+  SimAnim& first = NewMaterial(host, u"CoronaMtl", u"A");
+  AddSlot(first, u"d", &map);
+  AddSlot(first, u"e", &map);
+  SimAnim& second = NewMaterial(host, u"CoronaMtl", u"B");
+  AddSlot(second, u"d", &map);
+  BuildCache cache;
+  Text one, two;
+  ResetNodeRegistry();
+  BuildNodeTree(host, cache, &first, 2, one);
+  ResetNodeRegistry();
+  BuildNodeTree(host, cache, &second, 3, two);
+
+  // The id after key in tree; -1 when the tree lacks key.
+  const auto idAfter = [](const Text& tree, const Text& key) {
+    const size_t at = tree.find(key);
+    return at == Text::npos ? -1 : std::stoi(ToUtf8(tree.substr(at + key.size(), 10)));
+  };
+  const int mapInOne = idAfter(one, u"\"d\":       {\n        \"node_id\": ");
+  EXPECT_GT(mapInOne, 0);
+  EXPECT_EQ(idAfter(one, u"\"e\":       { \"ref\": "), mapInOne);
+  EXPECT_NE(one.find(u"\n        \"size\":2"), Text::npos);
+  EXPECT_GT(idAfter(two, u"\"d\":         {\n          \"node_id\": "), mapInOne);
+  EXPECT_NE(two.find(u"\n          \"size\":2"), Text::npos);
 }
 
 }  // namespace

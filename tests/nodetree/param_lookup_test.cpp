@@ -123,5 +123,28 @@ TEST_F(ParamLookupTest, TablesAreDecidedByTheFirstDefinitionOfTheName) {
   EXPECT_EQ(FindParamValue(host, params, u"blendAmounts").kind, ParamKind::None);
 }
 
+// The index answers by the first definition of a name: a read the host refuses there still
+// decides, and a later block's value of the same name is not used.
+TEST_F(ParamLookupTest, RefusedFirstDefinitionStillDecides) {
+  SimParamBlock& first = AddBlock(mtl);
+  AddParam(first, u"amount", pt::kFloat, Number(9));
+  first.defs.back().hasValue = false;
+  AddParam(AddBlock(mtl), u"AMOUNT", pt::kFloat, Number(2.5));
+  const ParamValue amount = FindParamValue(host, ParamIndex(&mtl), u"Amount");
+  EXPECT_EQ(amount.kind, ParamKind::Float);
+  EXPECT_EQ(amount.floatValue, 0.0f);
+}
+
+// Names fold A-Z only: units one bit apart like a letter's two cases, letters beyond ASCII and
+// longer names do not match.
+TEST_F(ParamLookupTest, FoldingIsAsciiLettersOnly) {
+  AddParam(AddBlock(mtl), u"a@[\u00C4", pt::kFloat, Number(1));
+  const ParamIndex params(&mtl);
+  EXPECT_EQ(FindParamValue(host, params, u"A@[\u00C4").kind, ParamKind::Float);
+  for (std::u16string_view other : {u"a`[\u00C4", u"a@{\u00C4", u"a@[\u00E4", u"a@[\u00C4a"}) {
+    EXPECT_EQ(FindParamValue(host, params, other).kind, ParamKind::None) << ToUtf8(other);
+  }
+}
+
 }  // namespace
 }  // namespace larkspur
