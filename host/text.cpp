@@ -191,4 +191,10 @@ Text FormatInt(long long value) {
   return Widen(std::string_view(buffer, result.ptr - buffer));
 }
 
+void AppendInt(std::string& out, long long value) {
+  char buffer[24];
+  auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  out.append(buffer, result.ptr);
+}
+
 }  // namespace larkspur

@@ -49,5 +49,7 @@ inline bool EqualsIgnoreCase(std::u16string_view a, std::u16string_view b) {
 
 // Integer in decimal: optional "-", digits.
 Text FormatInt(long long value);
+// The same digits appended to UTF-8 text.
+void AppendInt(std::string& out, long long value);
 
 }  // namespace larkspur

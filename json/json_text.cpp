@@ -45,6 +45,10 @@ void AppendJsonEscaped(Text& out, std::u16string_view text) {
   }
 }
 
+void AppendJsonEscapedUtf8(std::string& out, std::u16string_view text) {
+  AppendUtf8(out, EscapeJsonString(text));
+}
+
 Text FormatJsonFloat(float value) {
   if (!std::isfinite(value)) return u"null";
   // Whole numbers below a million print as their digits: the common case, without the general

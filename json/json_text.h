@@ -17,6 +17,8 @@ using host::Quat;
 Text EscapeJsonString(std::u16string_view text);
 // The same, appended to out.
 void AppendJsonEscaped(Text& out, std::u16string_view text);
+// The same, appended to UTF-8 text.
+void AppendJsonEscapedUtf8(std::string& out, std::u16string_view text);
 
 // printf "%.6g" of the value widened to double; "null" for an infinity or a NaN.
 Text FormatJsonFloat(float value);

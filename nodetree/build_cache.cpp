@@ -10,8 +10,8 @@ const ParamIndex& BuildCache::ParamsOf(const host::Anim& object) {
   return found->second;
 }
 
-std::u16string_view BuildCache::Spaces(size_t count) {
-  if (spaces_.size() < count) spaces_.assign(count, u' ');
+std::string_view BuildCache::Spaces(size_t count) {
+  if (spaces_.size() < count) spaces_.assign(count, ' ');
   return spaces_;
 }
 

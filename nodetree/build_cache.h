@@ -6,6 +6,7 @@
 
 #include <memory_resource>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -22,10 +23,10 @@ struct CachedNode {
   std::optional<std::vector<Text>> paramLines;  // the lines of its class's parameter table
   bool described = false;                       // className and slotKeys are filled in
   Text className;
-  std::vector<Text> slotKeys;  // the child key of each texture slot, escaped
-  // The node's lines after its id ("type", "name", the parameter lines), each preceded by ",\n"
-  // and the inner indent of the depth it is keyed by.
-  std::unordered_map<int, Text> fieldsAtDepth;
+  std::vector<std::string> slotKeys;  // the child key of each texture slot, escaped, in UTF-8
+  // The node's lines after its id ("type", "name", the parameter lines) in UTF-8, each preceded
+  // by ",\n" and the inner indent of the depth it is keyed by.
+  std::unordered_map<int, std::string> fieldsAtDepth;
 };
 
 // Lives for one build. Objects are keyed by their address: the scene's materials, maps,
@@ -38,12 +39,12 @@ class BuildCache {
   // The object's record; empty on its first use in this build.
   CachedNode& NodeOf(const host::Anim& object) { return nodes_[&object]; }
   // A run of at least count spaces for indents; a longer run asked for later replaces it.
-  std::u16string_view Spaces(size_t count);
+  std::string_view Spaces(size_t count);
 
  private:
   // Holds the entries of every parameter index of the build, which all end with it.
   std::pmr::monotonic_buffer_resource indexMemory_;
-  Text spaces_;
+  std::string spaces_;
   std::unordered_map<const host::Anim*, ParamIndex> params_;
   std::unordered_map<const host::Anim*, CachedNode> nodes_;
 };

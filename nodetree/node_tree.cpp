@@ -66,27 +66,27 @@ Text NodeName(const host::Anim& object) {
 }
 
 // The child key of each texture slot: its name, or "slot_" and its number when the name is empty
-// or an earlier slot of the node has taken it; escaped.
-std::vector<Text> SlotKeys(const host::Anim& object) {
-  std::vector<Text> keys;
+// or an earlier slot of the node has taken it; escaped, in UTF-8.
+std::vector<std::string> SlotKeys(const host::Anim& object) {
+  std::vector<std::string> keys;
   if (!IsTexmap(object) && !IsMaterial(object)) return keys;
   std::unordered_set<Text> used;
   const int count = object.NumSubTexmaps();
   for (int i = 0; i < count; ++i) {
     Text slotName = object.GetSubTexmapSlotName(i);
     if (slotName.empty() || used.count(slotName) != 0) slotName = u"slot_" + FormatInt(i + 1);
-    keys.push_back(EscapeJsonString(slotName));
+    keys.push_back(ToUtf8(EscapeJsonString(slotName)));
     used.insert(std::move(slotName));
   }
   return keys;
 }
 
-// Writes a tree into one text, each node once, so that the cost grows with the size of the text.
-// What a node writes in every tree comes from the build's cache.
+// Writes a tree into one UTF-8 text, each node once, so that the cost grows with the size of the
+// text. What a node writes in every tree comes from the build's cache, already in UTF-8.
 class NodeTreeWriter {
  public:
   // Indents are views of one run of spaces, long enough for the deepest level the limit allows.
-  NodeTreeWriter(host::Interface& ip, BuildCache& cache, Text& out, int depth)
+  NodeTreeWriter(host::Interface& ip, BuildCache& cache, std::string& out, int depth)
       : ip_(ip),
         cache_(cache),
         out_(out),
@@ -95,7 +95,7 @@ class NodeTreeWriter {
 
   void WriteNode(host::Anim* object, int depth, int level) {
     if (!object) {
-      out_ += u"null";
+      out_ += "null";
       return;
     }
     if (level > kMaxNodeTreeLevels) {
@@ -106,8 +106,8 @@ class NodeTreeWriter {
       throw NodeTreeError("material graph larger than " + std::to_string(kMaxNodeTreeNodes) +
                           " nodes");
     }
-    const std::u16string_view indent = Spaces(2 * depth);
-    const std::u16string_view inner = Spaces(2 * depth + 2);
+    const std::string_view indent = Spaces(2 * depth);
+    const std::string_view inner = Spaces(2 * depth + 2);
 
     NodeTreeState& state = ProcessNodeTreeState();
     const host::AnimHandle handle = object->GetHandle();
@@ -115,9 +115,9 @@ class NodeTreeWriter {
       auto written = state.writtenNodes.find(handle);
       if (written != state.writtenNodes.end() && written->second != -1) {
         out_ += indent;
-        out_ += u"{ \"ref\": ";
-        out_ += FormatInt(written->second);
-        out_ += u" }";
+        out_ += "{ \"ref\": ";
+        AppendInt(out_, written->second);
+        out_ += " }";
         return;
       }
     }
@@ -127,10 +127,10 @@ class NodeTreeWriter {
     // Registered before any child is visited, so that the object's own subtree refers to it.
     if (handle != 0) state.writtenNodes.emplace(handle, id);
     out_ += indent;
-    out_ += u"{\n";
+    out_ += "{\n";
     out_ += inner;
-    out_ += u"\"node_id\": ";
-    out_ += FormatInt(id);
+    out_ += "\"node_id\": ";
+    AppendInt(out_, id);
     out_ += Fields(*object, node, depth, inner);
 
     if (IsTexmap(*object) && EqualsIgnoreCase(node.className, u"MultiTexture")) {
@@ -138,13 +138,13 @@ class NodeTreeWriter {
     } else {
       WriteChildren(*object, node.slotKeys, depth, level, inner);
     }
-    out_ += u"\n";
+    out_ += "\n";
     out_ += indent;
-    out_ += u"}";
+    out_ += "}";
   }
 
  private:
-  std::u16string_view Spaces(int count) const {
+  std::string_view Spaces(int count) const {
     return spaces_.substr(0, static_cast<size_t>(std::max(count, 0)));
   }
 
@@ -158,30 +158,31 @@ class NodeTreeWriter {
     return node;
   }
 
-  // "type", "name" and the parameter lines, at this depth's indent.
-  const Text& Fields(const host::Anim& object, CachedNode& node, int depth,
-                     std::u16string_view inner) {
+  // "type", "name" and the parameter lines, at this depth's indent. Each piece converted holds
+  // whole strings, so that the text reads as one conversion.
+  const std::string& Fields(const host::Anim& object, CachedNode& node, int depth,
+                            std::string_view inner) {
     const auto kept = node.fieldsAtDepth.find(depth);
     if (kept != node.fieldsAtDepth.end()) return kept->second;
-    Text fields = u",\n";
+    std::string fields = ",\n";
     fields += inner;
-    fields += u"\"type\": \"";
-    AppendJsonEscaped(fields, NodeType(node.className));
-    fields += u"\",\n";
+    fields += "\"type\": \"";
+    AppendJsonEscapedUtf8(fields, NodeType(node.className));
+    fields += "\",\n";
     fields += inner;
-    fields += u"\"name\": \"";
-    AppendJsonEscaped(fields, NodeName(object));
-    fields += u"\"";
+    fields += "\"name\": \"";
+    AppendJsonEscapedUtf8(fields, NodeName(object));
+    fields += "\"";
     for (const Text& line : ExportNodeParams(ip_, cache_, object)) {
-      fields += u",\n";
+      fields += ",\n";
       fields += inner;
-      fields += line;
+      AppendUtf8(fields, line);
     }
     return node.fieldsAtDepth.emplace(depth, std::move(fields)).first->second;
   }
 
   // A multi-texture lists its switched-on maps under "textures" and has no children.
-  void WriteTextures(const host::Anim& object, int depth, int level, std::u16string_view inner) {
+  void WriteTextures(const host::Anim& object, int depth, int level, std::string_view inner) {
     bool any = false;
     const ParamIndex& params = cache_.ParamsOf(object);
     const int count = object.NumSubTexmaps();
@@ -191,35 +192,35 @@ class NodeTreeWriter {
       host::Anim* map = object.GetSubTexmap(i);
       if (!map) continue;
       if (!any) {
-        out_ += u",\n";
+        out_ += ",\n";
         out_ += inner;
         out_ += inner;
-        out_ += u"\"textures\": [\n";
+        out_ += "\"textures\": [\n";
         any = true;
       } else {
-        out_ += u",\n";
+        out_ += ",\n";
       }
       WriteNode(map, depth + 1, level + 1);
     }
     if (any) {
-      out_ += u"\n";
+      out_ += "\n";
       out_ += inner;
-      out_ += u"]";
+      out_ += "]";
     }
   }
 
   // Texture slots by slot name, then sub-materials as numbered layers.
-  void WriteChildren(const host::Anim& object, const std::vector<Text>& slotKeys, int depth,
-                     int level, std::u16string_view inner) {
+  void WriteChildren(const host::Anim& object, const std::vector<std::string>& slotKeys, int depth,
+                     int level, std::string_view inner) {
     bool any = false;
     auto beginChild = [&] {
       if (!any) {
-        out_ += u",\n";
+        out_ += ",\n";
         out_ += inner;
-        out_ += u"\"children\": {\n";
+        out_ += "\"children\": {\n";
         any = true;
       } else {
-        out_ += u",\n";
+        out_ += ",\n";
       }
       out_ += inner;
     };
@@ -228,9 +229,9 @@ class NodeTreeWriter {
       host::Anim* map = object.GetSubTexmap(static_cast<int>(i));
       if (!map) continue;
       beginChild();
-      out_ += u"  \"";
+      out_ += "  \"";
       out_ += slotKeys[i];
-      out_ += u"\": ";
+      out_ += "\": ";
       WriteNode(map, depth + 1, level + 1);
     }
 
@@ -243,40 +244,40 @@ class NodeTreeWriter {
             FindParamTabValue(ip_, cache_.ParamsOf(object), u"blendAmounts", i);
         if (amount.kind == ParamKind::Float) blend = amount.floatValue;
         beginChild();
-        out_ += u"  \"layer_";
-        out_ += FormatInt(i + 1);
-        out_ += u"\": {\n";
+        out_ += "  \"layer_";
+        AppendInt(out_, i + 1);
+        out_ += "\": {\n";
         out_ += inner;
-        out_ += u"    \"material\": ";
+        out_ += "    \"material\": ";
         WriteNode(material, depth + 1, level + 1);
-        out_ += u",\n";
+        out_ += ",\n";
         out_ += inner;
-        out_ += u"    \"blend_amount\": ";
-        out_ += FormatJsonFloat(blend);
-        out_ += u"\n";
+        out_ += "    \"blend_amount\": ";
+        AppendUtf8(out_, FormatJsonFloat(blend));
+        out_ += "\n";
         out_ += inner;
-        out_ += u"  }";
+        out_ += "  }";
       }
     }
 
     if (any) {
-      out_ += u"\n";
+      out_ += "\n";
       out_ += inner;
-      out_ += u"}";
+      out_ += "}";
     }
   }
 
   host::Interface& ip_;
   BuildCache& cache_;
-  Text& out_;
-  const std::u16string_view spaces_;
+  std::string& out_;
+  const std::string_view spaces_;
   int nodesWritten_ = 0;
 };
 
 }  // namespace
 
 void BuildNodeTree(host::Interface& ip, BuildCache& cache, host::Anim* object, int depth,
-                   Text& out) {
+                   std::string& out) {
   NodeTreeWriter(ip, cache, out, depth).WriteNode(object, depth, 0);
 }
 

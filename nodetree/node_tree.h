@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <stdexcept>
+#include <string>
 
 #include "host/host.h"
 #include "host/text.h"
@@ -26,10 +27,10 @@ inline constexpr int kMaxNodeTreeLevels = 256;
 inline constexpr int kMaxNodeTreeNodes = 20000;
 
 // Appends to out the JSON text of object's node at depth (indent 2 x depth spaces), with its
-// whole subtree. cache keeps what the build has already read of each object. Throws
+// whole subtree, in UTF-8. cache keeps what the build has already read of each object. Throws
 // NodeTreeError when the graph exceeds the limits above; out then holds part of the tree.
 void BuildNodeTree(host::Interface& ip, BuildCache& cache, host::Anim* object, int depth,
-                   Text& out);
+                   std::string& out);
 
 // Empties the node registry; the node id counter keeps counting.
 void ResetNodeRegistry();

@@ -1,5 +1,6 @@
 #include "package/material_entry.h"
 
+#include <string>
 #include <vector>
 
 #include "json/json_text.h"
@@ -16,52 +17,53 @@ bool IsMultiMaterial(const host::Anim& material, const Text& className) {
 }
 
 // One numbered slot of a multi-material; an empty slot has an empty name and a null tree.
-void AppendSubMaterialEntry(Text& out, host::Interface& ip, BuildCache& cache, host::Anim* sub,
-                            int slotNumber) {
+void AppendSubMaterialEntry(std::string& out, host::Interface& ip, BuildCache& cache,
+                            host::Anim* sub, int slotNumber) {
   ResetNodeRegistry();
-  out += u"      {\n        \"material_id\": ";
-  out += FormatInt(slotNumber);
-  out += u",\n        \"material_name\": \"";
-  if (sub) AppendJsonEscaped(out, sub->GetName());
-  out += u"\",\n        \"node_tree\": ";
+  out += "      {\n        \"material_id\": ";
+  AppendInt(out, slotNumber);
+  out += ",\n        \"material_name\": \"";
+  if (sub) AppendJsonEscapedUtf8(out, sub->GetName());
+  out += "\",\n        \"node_tree\": ";
   if (sub) {
     BuildNodeTree(ip, cache, sub, 3, out);
   } else {
-    out += u"null";
+    out += "null";
   }
-  out += u"\n      }";
+  out += "\n      }";
 }
 
-void AppendMultiMaterialEntry(Text& out, host::Interface& ip, BuildCache& cache,
+void AppendMultiMaterialEntry(std::string& out, host::Interface& ip, BuildCache& cache,
                               host::Anim& material) {
-  out += u"{\n      \"type\": \"Multimaterial\",\n      \"name\": \"";
-  AppendJsonEscaped(out, material.GetName());
-  out += u"\",\n      \"sub_materials\": [\n";
+  out += "{\n      \"type\": \"Multimaterial\",\n      \"name\": \"";
+  AppendJsonEscapedUtf8(out, material.GetName());
+  out += "\",\n      \"sub_materials\": [\n";
   const int count = material.NumSubMtls();
   for (int i = 0; i < count; ++i) {
     AppendSubMaterialEntry(out, ip, cache, material.GetSubMtl(i), i + 1);
-    out += i + 1 < count ? u",\n" : u"\n";
+    out += i + 1 < count ? ",\n" : "\n";
   }
-  out += u"      ]\n    }";
+  out += "      ]\n    }";
 }
 
-void AppendPlainMaterialEntry(Text& out, host::Interface& ip, BuildCache& cache,
+void AppendPlainMaterialEntry(std::string& out, host::Interface& ip, BuildCache& cache,
                               host::Anim& material, const Text& className) {
   ResetNodeRegistry();
-  out += u"{\n      \"type\": \"";
-  AppendJsonEscaped(out, className);
-  out += u"\",\n      \"name\": \"";
-  AppendJsonEscaped(out, material.GetName());
-  out += u"\",\n      \"node_tree\": ";
+  out += "{\n      \"type\": \"";
+  AppendJsonEscapedUtf8(out, className);
+  out += "\",\n      \"name\": \"";
+  AppendJsonEscapedUtf8(out, material.GetName());
+  out += "\",\n      \"node_tree\": ";
   BuildNodeTree(ip, cache, &material, 2, out);
-  out += u"\n    }";
+  out += "\n    }";
 }
 
 }  // namespace
 
-void buildMaterialJson(host::Interface& ip, BuildCache& cache, host::Anim* material, Text& out) {
+void buildMaterialJson(host::Interface& ip, BuildCache& cache, host::Anim* material,
+                       std::string& out) {
   if (!material) {
-    out += u"null";
+    out += "null";
     return;
   }
   const Text className = material->GetClassName();

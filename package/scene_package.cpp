@@ -94,7 +94,7 @@ struct EntryWriter {
   std::vector<Text>& log;
   BuildCache cache;
   Text entry;
-  Text material;
+  std::string material;
 
   void Append(std::string& package, const GeometryObject& object);
 };
@@ -108,7 +108,7 @@ void EntryWriter::Append(std::string& package, const GeometryObject& object) {
     buildMaterialJson(ip, cache, node.GetMtl(), material);
   } catch (...) {
     errors.push_back(u"buildMaterialJson exception");
-    material = u"null";
+    material = "null";
   }
   for (const Text& error : errors) log.push_back(u"[" + name + u"] " + error);
 
@@ -124,7 +124,7 @@ void EntryWriter::Append(std::string& package, const GeometryObject& object) {
   entry += QuotedList(errors);
   entry += u",\n    \"material\": ";
   AppendUtf8(package, entry);
-  AppendUtf8(package, material);
+  package += material;
   package += "\n  }";
 }
 
@@ -176,7 +176,7 @@ PackageResult BuildScenePackage(host::Interface& ip, const Text& packagePath) {
   package += "  \"object_count\": " + std::to_string(objects.size()) + ",\n";
   package += "  \"objects\": [\n";
   // Materials, maps and modifiers that several objects share are read once.
-  EntryWriter entries{ip, t, log, BuildCache(), Text(), Text()};
+  EntryWriter entries{ip, t, log, BuildCache(), Text(), std::string()};
   for (size_t i = 0; i < objects.size(); ++i) {
     entries.Append(package, objects[i]);
     package += i + 1 < objects.size() ? ",\n" : "\n";

@@ -22,9 +22,9 @@ TEST(NodeTreeTest, OnlyMaterialsAndMapsHaveNamesAndChildren) {
   AddSlot(other, u"a", &NewMap(host, u"Noise", u"N"));
   ResetNodeRegistry();
   BuildCache cache;
-  Text tree;
+  std::string tree;
   BuildNodeTree(host, cache, &other, 0, tree);
-  const Text end = u"\"type\": \"Box\",\n  \"name\": \"\"\n}";
+  const std::string end = "\"type\": \"Box\",\n  \"name\": \"\"\n}";
   ASSERT_GT(tree.size(), end.size());
   EXPECT_EQ(tree.substr(tree.size() - end.size()), end);
 }
@@ -45,9 +45,9 @@ TEST(NodeTreeTest, NestingIsCapped) {
   SimHost host;
   BuildCache cache;
   ResetNodeRegistry();
-  Text deepest;
+  std::string deepest;
   BuildNodeTree(host, cache, &Chain(host, kMaxNodeTreeLevels), 2, deepest);
-  EXPECT_NE(deepest.find(Text(2 * (2 + kMaxNodeTreeLevels), u' ') + u"}"), Text::npos);
+  EXPECT_NE(deepest.find(std::string(2 * (2 + kMaxNodeTreeLevels), ' ') + "}"), std::string::npos);
   ResetNodeRegistry();
   EXPECT_THROW(BuildNodeTree(host, cache, &Chain(host, kMaxNodeTreeLevels + 1), 2, deepest),
                NodeTreeError);
@@ -69,7 +69,7 @@ TEST(NodeTreeTest, EndlessFanOutThrows) {
   }
   ResetNodeRegistry();
   BuildCache cache;
-  Text tree;
+  std::string tree;
   EXPECT_THROW(BuildNodeTree(host, cache, next, 2, tree), NodeTreeError);
 }
 
@@ -86,23 +86,23 @@ TEST(NodeTreeTest, SharedNodeKeepsIdsReferencesAndIndentsPerTree) {
   SimAnim& second = NewMaterial(host, u"CoronaMtl", u"B");
   AddSlot(second, u"d", &map);
   BuildCache cache;
-  Text one, two;
+  std::string one, two;
   ResetNodeRegistry();
   BuildNodeTree(host, cache, &first, 2, one);
   ResetNodeRegistry();
   BuildNodeTree(host, cache, &second, 3, two);
 
   // The id after key in tree; -1 when the tree lacks key.
-  const auto idAfter = [](const Text& tree, const Text& key) {
+  const auto idAfter = [](const std::string& tree, const std::string& key) {
     const size_t at = tree.find(key);
-    return at == Text::npos ? -1 : std::stoi(ToUtf8(tree.substr(at + key.size(), 10)));
+    return at == std::string::npos ? -1 : std::stoi(tree.substr(at + key.size(), 10));
   };
-  const int mapInOne = idAfter(one, u"\"d\":       {\n        \"node_id\": ");
+  const int mapInOne = idAfter(one, "\"d\":       {\n        \"node_id\": ");
   EXPECT_GT(mapInOne, 0);
-  EXPECT_EQ(idAfter(one, u"\"e\":       { \"ref\": "), mapInOne);
-  EXPECT_NE(one.find(u"\n        \"size\":2"), Text::npos);
-  EXPECT_GT(idAfter(two, u"\"d\":         {\n          \"node_id\": "), mapInOne);
-  EXPECT_NE(two.find(u"\n          \"size\":2"), Text::npos);
+  EXPECT_EQ(idAfter(one, "\"e\":       { \"ref\": "), mapInOne);
+  EXPECT_NE(one.find("\n        \"size\":2"), std::string::npos);
+  EXPECT_GT(idAfter(two, "\"d\":         {\n          \"node_id\": "), mapInOne);
+  EXPECT_NE(two.find("\n          \"size\":2"), std::string::npos);
 }
 
 }  // namespace

@@ -19,7 +19,7 @@ TEST(MaterialEntryTest, BrokenSubMaterialFailsTheWholeEntry) {
   multi.classId = host::kMultiMaterialClassId;
   multi.subMtls = {nullptr, &loop};
   BuildCache cache;
-  Text entry;
+  std::string entry;
   EXPECT_THROW(buildMaterialJson(host, cache, &multi, entry), NodeTreeError);
 }
 
