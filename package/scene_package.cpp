@@ -85,16 +85,15 @@ Text QuotedList(const std::vector<Text>& items) {
 }
 
 // Writes the object entries of one build into the package, which is kept in UTF-8 and grows in
-// place: each entry is converted once, as it is made. What the entries share lives here: the
-// objects read so far, and the texts of one entry, whose buffers keep their capacity from entry
-// to entry.
+// place: each entry is converted once, as it is made, and its material is written straight into
+// the package. What the entries share lives here: the objects read so far, and the text of one
+// entry's head, whose buffer keeps its capacity from entry to entry.
 struct EntryWriter {
   host::Interface& ip;
   host::TimeValue time;
   std::vector<Text>& log;
   BuildCache cache;
-  Text entry;
-  std::string material;
+  Text head;
 
   void Append(std::string& package, const GeometryObject& object);
 };
@@ -102,29 +101,30 @@ struct EntryWriter {
 void EntryWriter::Append(std::string& package, const GeometryObject& object) {
   const host::Node& node = *object.node;
   const Text name = node.GetName();
-  std::vector<Text> errors;
-  material.clear();
-  try {
-    buildMaterialJson(ip, cache, node.GetMtl(), material);
-  } catch (...) {
-    errors.push_back(u"buildMaterialJson exception");
-    material = "null";
-  }
-  for (const Text& error : errors) log.push_back(u"[" + name + u"] " + error);
+  head = u"  {\n    \"object_name\": \"";
+  AppendJsonEscaped(head, name);
+  head += u"\",\n    \"object_class\": \"";
+  AppendJsonEscaped(head, object.evaluated->GetClassName());
+  head += u"\",\n    \"layer\": \"\",\n    \"material_ids\": ";
+  head += FormatIdList(CollectMaterialIds(node, time));
+  head += u",\n    \"displacement_mod\": ";
+  head += BuildDisplacementJson(ip, cache, &node);
+  head += u",\n    \"errors\": ";
 
-  entry = u"  {\n    \"object_name\": \"";
-  AppendJsonEscaped(entry, name);
-  entry += u"\",\n    \"object_class\": \"";
-  AppendJsonEscaped(entry, object.evaluated->GetClassName());
-  entry += u"\",\n    \"layer\": \"\",\n    \"material_ids\": ";
-  entry += FormatIdList(CollectMaterialIds(node, time));
-  entry += u",\n    \"displacement_mod\": ";
-  entry += BuildDisplacementJson(ip, cache, &node);
-  entry += u",\n    \"errors\": ";
-  entry += QuotedList(errors);
-  entry += u",\n    \"material\": ";
-  AppendUtf8(package, entry);
-  package += material;
+  const size_t start = package.size();
+  AppendUtf8(package, head);
+  package += "[],\n    \"material\": ";
+  try {
+    buildMaterialJson(ip, cache, node.GetMtl(), package);
+  } catch (...) {
+    // The entry is written again from its head, with the error and no material.
+    const std::vector<Text> errors{u"buildMaterialJson exception"};
+    for (const Text& error : errors) log.push_back(u"[" + name + u"] " + error);
+    package.resize(start);
+    AppendUtf8(package, head);
+    AppendUtf8(package, QuotedList(errors));
+    package += ",\n    \"material\": null";
+  }
   package += "\n  }";
 }
 
@@ -176,7 +176,7 @@ PackageResult BuildScenePackage(host::Interface& ip, const Text& packagePath) {
   package += "  \"object_count\": " + std::to_string(objects.size()) + ",\n";
   package += "  \"objects\": [\n";
   // Materials, maps and modifiers that several objects share are read once.
-  EntryWriter entries{ip, t, log, BuildCache(), Text(), std::string()};
+  EntryWriter entries{ip, t, log, BuildCache(), Text()};
   for (size_t i = 0; i < objects.size(); ++i) {
     entries.Append(package, objects[i]);
     package += i + 1 < objects.size() ? ",\n" : "\n";
