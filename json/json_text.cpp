@@ -105,6 +105,24 @@ bool WriteTextFile(const Text& path, std::u16string_view text) {
   return WriteUtf8File(path, ToUtf8(text));
 }
 
+Utf8FileWriter::Utf8FileWriter(const Text& path)
+    : file_(std::filesystem::path(path), std::ios::binary | std::ios::trunc) {}
+
+void Utf8FileWriter::WriteWhenFull() {
+  constexpr size_t kPiece = size_t{1} << 20;
+  if (text_.size() < kPiece) return;
+  if (file_.is_open()) file_.write(text_.data(), static_cast<std::streamsize>(text_.size()));
+  text_.clear();
+}
+
+bool Utf8FileWriter::Finish() {
+  if (!file_.is_open()) return false;
+  file_.write(text_.data(), static_cast<std::streamsize>(text_.size()));
+  text_.clear();
+  file_.close();
+  return !file_.fail();
+}
+
 bool WriteUtf8File(const Text& path, std::string_view bytes) {
   std::ofstream file(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
   if (!file.is_open()) return false;

@@ -2,6 +2,7 @@
 // text by concatenation and converted to UTF-8 once, when written.
 #pragma once
 
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -35,5 +36,23 @@ Text JoinLines(const std::vector<Text>& lines, std::u16string_view prefix);
 bool WriteTextFile(const Text& path, std::u16string_view text);
 // The same for text already in UTF-8.
 bool WriteUtf8File(const Text& path, std::string_view bytes);
+
+// Writes a UTF-8 document to a file a piece at a time, so that a large one never sits in memory
+// whole: the document is appended to Buffer(), which goes to the file whenever it has grown past
+// a megabyte. The file is opened, truncating, at once; when it cannot be, the text is dropped.
+class Utf8FileWriter {
+ public:
+  explicit Utf8FileWriter(const Text& path);
+  std::string& Buffer() { return text_; }
+  // Writes out what the buffer holds once it is a megabyte or more.
+  void WriteWhenFull();
+  // Writes out the rest and closes the file; true when the file was opened and every write
+  // succeeded.
+  bool Finish();
+
+ private:
+  std::ofstream file_;
+  std::string text_;
+};
 
 }  // namespace larkspur

@@ -170,7 +170,9 @@ PackageResult BuildScenePackage(host::Interface& ip, const Text& packagePath) {
                 FormatInt(static_cast<long long>(objects.size())));
   MakeNamesUnique(objects, log);
 
-  std::string package = "{\n";
+  Utf8FileWriter file(packagePath);
+  std::string& package = file.Buffer();
+  package += "{\n";
   package += "  \"exporter\": \"Larkspur Material Exporter\",\n";
   package += "  \"version\": \"1.0\",\n";
   package += "  \"object_count\": " + std::to_string(objects.size()) + ",\n";
@@ -180,6 +182,7 @@ PackageResult BuildScenePackage(host::Interface& ip, const Text& packagePath) {
   for (size_t i = 0; i < objects.size(); ++i) {
     entries.Append(package, objects[i]);
     package += i + 1 < objects.size() ? ",\n" : "\n";
+    file.WriteWhenFull();
   }
   package += "  ]";
   AppendUtf8(package, CollectLightsJson(ip, entries.cache, log));
@@ -187,7 +190,7 @@ PackageResult BuildScenePackage(host::Interface& ip, const Text& packagePath) {
 
   PackageResult result;
   result.logLineCount = static_cast<int32_t>(log.size());
-  if (!WriteUtf8File(packagePath, package)) return result;
+  if (!file.Finish()) return result;
   if (!log.empty()) WriteLogFile(packagePath, log);
   result.ok = true;
   result.objectCount = static_cast<int32_t>(objects.size());
