@@ -1,5 +1,5 @@
-// The event source of scene documents: nlohmann-json's SAX parser. This file is the only one that
-// sees the parser; another parser that gives the same events can take its place.
+// The complete event source of scene documents: nlohmann-json's SAX parser, for the texts the fast
+// source gives up on. Its messages are the ones a syntax error gets.
 #include <nlohmann/json.hpp>
 
 #include "host/sim/scene_document.h"
