@@ -12,9 +12,6 @@ namespace {
 // Up to this many members, an object's keys are compared one by one; from there on, hashed.
 constexpr size_t kKeysScanned = 8;
 constexpr size_t kTextBlockSize = 64 * 1024;
-// Zero bytes after a text parsed in place: a parser reading a multi-byte character at the very end
-// reads a few bytes on.
-constexpr size_t kTextPadding = 8;
 
 }  // namespace
 
@@ -42,16 +39,17 @@ const JsonValue* JsonValue::Member(std::string_view key) const {
   return nullptr;
 }
 
-char* DocumentBuilder::ParseInPlace(std::string_view text) {
-  document_.text_ = std::make_unique<char[]>(text.size() + kTextPadding);  // zeroed
-  std::memcpy(document_.text_.get(), text.data(), text.size());
-  inPlace_ = true;
-  return document_.text_.get();
+char* DocumentBuilder::ParseInPlace(std::string_view text, size_t padding) {
+  std::vector<char, LargeAllocator<char>>& copy = document_.text_;
+  copy.reserve(text.size() + padding);
+  copy.assign(text.begin(), text.end());
+  copy.resize(text.size() + padding);
+  return copy.data();
 }
 
 void DocumentBuilder::Key(std::string_view utf8) {
   Frame& frame = frames_.back();
-  frame.key = Store(utf8);
+  frame.key = utf8;
   if (Repeats(frame, frame.key) && !repeated_) {
     repeated_ = FormatError{Path(), "the key appears twice in one object"};
   }
@@ -105,18 +103,47 @@ std::string_view DocumentBuilder::Copy(std::string_view text) {
   return {at, text.size()};
 }
 
+size_t MostValues(std::string_view json) {
+  // Eight bytes at a time: a byte equal to one of a word's is a zero byte of their exclusive or,
+  // and '[' and '{' differ only in bit 0x20. Each found byte adds 1 to its lane of counters, which
+  // are summed before any lane can pass 255.
+  constexpr uint64_t kOnes = 0x0101010101010101;
+  constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7F;
+  constexpr uint64_t kEvenLanes = 0x00FF00FF00FF00FF;
+  auto zeroBytes = [](uint64_t x) { return ~(((x & kLow7) + kLow7) | x | kLow7); };
+  size_t count = 1;
+  size_t i = 0;
+  while (json.size() - i >= 8) {
+    uint64_t lanes = 0;
+    for (int word = 0; word < 255 && json.size() - i >= 8; ++word, i += 8) {
+      uint64_t bytes;
+      std::memcpy(&bytes, json.data() + i, 8);
+      const uint64_t found =
+          zeroBytes(bytes ^ (kOnes * ',')) | zeroBytes((bytes | (kOnes * 0x20)) ^ (kOnes * '{'));
+      lanes += found >> 7;
+    }
+    const uint64_t pairs = (lanes & kEvenLanes) + ((lanes >> 8) & kEvenLanes);
+    count += static_cast<size_t>((pairs * 0x0001000100010001) >> 48);
+  }
+  for (; i < json.size(); ++i) count += json[i] == ',' || (json[i] | 0x20) == '{';
+  return count;
+}
+
 Document ReadDocument(std::string_view json) {
   if (json.size() >= std::numeric_limits<uint32_t>::max()) {
     throw FormatError{"", "cannot be read: the text is 4 GiB or larger"};
   }
   const std::optional<std::string> carried = CarryLoneSurrogates(json);
   const std::string_view text = carried ? std::string_view(*carried) : json;
+  const size_t values = MostValues(text);
   {
     DocumentBuilder builder;
+    builder.Reserve(values);
     if (ParseJsonFast(text, builder)) return builder.Finish();
   }
   // Not plain valid JSON: the complete parser says why, or reads what the fast one gave up on.
   DocumentBuilder builder;
+  builder.Reserve(values);
   ParseJson(text, builder);
   return builder.Finish();
 }

@@ -14,6 +14,8 @@
 #include <utility>
 #include <vector>
 
+#include "host/sim/large_memory.h"
+
 namespace larkspur::sim::scene_file {
 
 // The first break of the format: the key path ("nodes[0].name", empty for the whole document) and
@@ -67,8 +69,8 @@ enum class JsonKind : uint8_t {
 
 // One value of a document. The items of a list (the members of an object) follow it in the
 // document, each with its own nested values after it, so that a value spans itself and all of its
-// nested values. Values live in their document and are never copied out of it. Counts are 32-bit:
-// a document holds fewer values and bytes than its text (ReadDocument refuses a text of 4 GiB).
+// nested values. Values live in their document and are read only there. Counts are 32-bit: a
+// document holds fewer values and bytes than its text (ReadDocument refuses a text of 4 GiB).
 class JsonValue {
  public:
   class Iterator {
@@ -86,10 +88,6 @@ class JsonValue {
   };
 
   JsonValue() : integer_(0) {}
-  JsonValue(const JsonValue&) = delete;
-  JsonValue& operator=(const JsonValue&) = delete;
-  JsonValue(JsonValue&&) = default;
-  JsonValue& operator=(JsonValue&&) = default;
 
   JsonKind Kind() const { return kind_; }
   bool IsNull() const { return kind_ == JsonKind::kNull; }
@@ -145,14 +143,20 @@ class JsonValue {
 
 class Document {
  public:
+  Document() = default;
+  Document(const Document&) = delete;
+  Document& operator=(const Document&) = delete;
+  Document(Document&&) = default;
+  Document& operator=(Document&&) = default;
+
   const JsonValue& Root() const { return values_.front(); }
 
  private:
   friend class DocumentBuilder;
 
-  std::vector<JsonValue> values_;
+  std::vector<JsonValue, LargeAllocator<JsonValue>> values_;
   // The text parsed in place, when it was: its strings are views of it.
-  std::unique_ptr<char[]> text_;
+  std::vector<char, LargeAllocator<char>> text_;
   // Strings copied from the events, in blocks that never move.
   std::vector<std::unique_ptr<char[]>> blocks_;
   size_t blockSize_ = 0;
@@ -164,9 +168,18 @@ class Document {
 // the text is the one reported.
 class DocumentBuilder {
  public:
-  // The text, copied into the document with a few zero bytes after it, for a parser that decodes
-  // its strings in place; the strings of its events are then views of that copy.
-  char* ParseInPlace(std::string_view text);
+  // Room for this many values, so that the document is made in one piece.
+  void Reserve(size_t values) { document_.values_.reserve(values); }
+  // The text, copied into the document and followed by padding zero bytes, for a parser that
+  // decodes its strings in place and may read up to padding bytes past the end.
+  char* ParseInPlace(std::string_view text, size_t padding);
+  // A string that does not outlive the event that gives it, copied into the document.
+  std::string_view Keep(std::string_view transient) {
+    return transient.empty() ? transient : Copy(transient);
+  }
+
+  // The strings of events live as long as the document: views of the text parsed in place, or
+  // kept.
 
   void Null() { Add(JsonKind::kNull); }
   void Boolean(bool value) { Add(JsonKind::kBool).boolean_ = value; }
@@ -176,10 +189,9 @@ class DocumentBuilder {
   void Unsigned(uint64_t value) { Add(JsonKind::kUnsigned).unsigned_ = value; }
   void Float(double value) { Add(JsonKind::kFloat).float_ = value; }
   void String(std::string_view utf8) {
-    const std::string_view stored = Store(utf8);
     JsonValue& value = Add(JsonKind::kString);
-    value.text_ = stored.data();
-    value.size_ = static_cast<uint32_t>(stored.size());
+    value.text_ = utf8.data();
+    value.size_ = static_cast<uint32_t>(utf8.size());
   }
   void BeginObject() { Begin(JsonKind::kObject); }
   void Key(std::string_view utf8);
@@ -204,7 +216,7 @@ class DocumentBuilder {
   // A value where the parse position is: the root, the next item of a list or the value of the
   // current key.
   JsonValue& Add(JsonKind kind) {
-    std::vector<JsonValue>& values = document_.values_;
+    auto& values = document_.values_;
     JsonValue& value = values.emplace_back();
     value.kind_ = kind;
     if (!frames_.empty()) {
@@ -223,35 +235,33 @@ class DocumentBuilder {
     frames_.push_back(Frame{document_.values_.size() - 1, {}});
   }
   void End() {
-    std::vector<JsonValue>& values = document_.values_;
+    auto& values = document_.values_;
     const size_t at = frames_.back().value;
     values[at].span_ = static_cast<uint32_t>(values.size() - at);
     frames_.pop_back();
-  }
-  std::string_view Store(std::string_view text) {
-    return inPlace_ || text.empty() ? text : Copy(text);
   }
   std::string_view Copy(std::string_view text);
   bool Repeats(const Frame& frame, std::string_view key);
   std::string Path() const;
 
   Document document_;
-  bool inPlace_ = false;
   std::vector<Frame> frames_;
   // The keys of objects with many members: (the object's value, the key).
   std::unordered_set<std::pair<size_t, std::string_view>, MemberKeyHash> manyKeys_;
   std::optional<FormatError> repeated_;
 };
 
-// The event sources. The fast one parses in place and gives up (false) on anything but a plain
-// valid text, leaving the builder to be thrown away; the complete one takes any text, a leading
-// byte order mark allowed, and throws FormatError ("not valid JSON: ...") at the first syntax
-// error.
+// The event sources. The fast one gives up (false) on anything but a plain valid text, leaving the
+// builder to be thrown away; the complete one takes any text, a leading byte order mark allowed,
+// and throws FormatError ("not valid JSON: ...") at the first syntax error.
 bool ParseJsonFast(std::string_view json, DocumentBuilder& builder);
 void ParseJson(std::string_view json, DocumentBuilder& builder);
 
 // A number as messages show it, in the parser's own notation: "1.5", "100.0", "1e+39".
 std::string NumberText(double value);
+
+// The most values a JSON text can hold: one, and one more for each comma and opening bracket.
+size_t MostValues(std::string_view json);
 
 // The whole document of a scene file's text, with lone surrogates carried; throws FormatError.
 Document ReadDocument(std::string_view json);

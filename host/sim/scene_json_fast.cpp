@@ -1,11 +1,16 @@
-// The fast event source of scene documents: RapidJSON's reader, parsing in place. It gives up on
-// anything but a plain valid text, so that the complete source (scene_json_events.cpp) reports every
-// syntax error in its own words and reads the rare valid texts this one does not take: numbers
-// beyond the double range written as zero or with many digits, or a text with a zero byte.
+// The fast event source of scene documents: RapidJSON's reader, parsing a copy of the text in
+// place. It gives up on anything but a plain valid text, so that the complete source
+// (scene_json_events.cpp) reports every syntax error in its own words and reads the rare valid texts
+// this one does not take: numbers beyond the double range written as zero or with many digits, a
+// number too small for a double, or a text with a zero byte.
+#if defined(__SSE2__) && !defined(RAPIDJSON_SSE2)
+#define RAPIDJSON_SSE2  // whitespace and plain string runs are scanned 16 bytes at a time
+#endif
 #include <rapidjson/reader.h>
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <system_error>
 
 #include "host/sim/scene_document.h"
@@ -14,11 +19,57 @@ namespace larkspur::sim::scene_file {
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-// Strings are decoded in place and checked as UTF-8; nesting does not use the call stack; numbers
-// come as their text, converted here as the complete source converts them.
-constexpr unsigned kParseFlags = rapidjson::kParseInsituFlag | rapidjson::kParseValidateEncodingFlag |
-                                 rapidjson::kParseIterativeFlag |
+// The reader scans 16 bytes at a time from 16-byte boundaries up to the end of the text.
+constexpr size_t kPadding = 32;
+// Nesting does not use the call stack; numbers come as their text, converted here as the complete
+// source converts them. Strings are checked as UTF-8 here, where most of them are plain ASCII.
+constexpr unsigned kParseFlags = rapidjson::kParseInsituFlag | rapidjson::kParseIterativeFlag |
                                  rapidjson::kParseNumbersAsStringsFlag;
+
+// Well-formed UTF-8 as the complete source accepts it: no overlong forms, no surrogates, nothing
+// beyond U+10FFFF.
+bool IsUtf8(std::string_view text) {
+  const auto* at = reinterpret_cast<const unsigned char*>(text.data());
+  const auto* end = at + text.size();
+  while (at != end) {
+    if (end - at >= 8) {
+      uint64_t word;
+      std::memcpy(&word, at, 8);
+      if ((word & 0x8080808080808080) == 0) {
+        at += 8;
+        continue;
+      }
+    }
+    const unsigned lead = *at;
+    if (lead < 0x80) {
+      ++at;
+      continue;
+    }
+    // The length of the sequence, and the range of its second byte.
+    size_t length = 0;
+    unsigned low = 0x80;
+    unsigned high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+      length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+      length = 3;
+      low = lead == 0xE0 ? 0xA0 : 0x80;
+      high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+      length = 4;
+      low = lead == 0xF0 ? 0x90 : 0x80;
+      high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+      return false;
+    }
+    if (static_cast<size_t>(end - at) < length || at[1] < low || at[1] > high) return false;
+    for (size_t i = 2; i < length; ++i) {
+      if ((at[i] & 0xC0) != 0x80) return false;
+    }
+    at += length;
+  }
+  return true;
+}
 
 class EventSource : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, EventSource> {
  public:
@@ -66,7 +117,9 @@ class EventSource : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, Event
     builder_.Float(value);
     return true;
   }
+  // Decoded in place: an escape of a lone low surrogate decodes to a surrogate, not UTF-8.
   bool String(const char* text, SizeType length, bool) {
+    if (!IsUtf8({text, length})) return false;
     builder_.String({text, length});
     return true;
   }
@@ -75,6 +128,7 @@ class EventSource : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, Event
     return true;
   }
   bool Key(const char* text, SizeType length, bool) {
+    if (!IsUtf8({text, length})) return false;
     builder_.Key({text, length});
     return true;
   }
@@ -101,7 +155,7 @@ bool ParseJsonFast(std::string_view json, DocumentBuilder& builder) {
   if (json.substr(0, kByteOrderMark.size()) == kByteOrderMark) json.remove_prefix(3);
   // The reader takes a zero byte for the end of the text.
   if (json.find('\0') != std::string_view::npos) return false;
-  rapidjson::InsituStringStream stream(builder.ParseInPlace(json));
+  rapidjson::InsituStringStream stream(builder.ParseInPlace(json, kPadding));
   EventSource source(builder);
   rapidjson::Reader reader;
   return !reader.Parse<kParseFlags>(stream, source).IsError();

@@ -51,12 +51,14 @@ SimMesh ReadMesh(const JsonValue& j, const KeyPath& path) {
   const KeyPath verticesPath = Key(path, "vertices");
   const JsonValue& vertices = Required(j, path, "vertices");
   ExpectList(vertices, verticesPath, "the vertices");
+  mesh.vertices.reserve(vertices.Size());
   for (const JsonValue& vertex : vertices) {
     mesh.vertices.push_back(ReadPoint3(vertex, Index(verticesPath, mesh.vertices.size())));
   }
   const KeyPath facesPath = Key(path, "faces");
   const JsonValue& faces = Required(j, path, "faces");
   ExpectList(faces, facesPath, "the faces");
+  mesh.faces.reserve(faces.Size());
   for (const JsonValue& face : faces) {
     SimFace read;
     read.verts =
@@ -102,7 +104,7 @@ Matrix3 ReadTransform(const JsonValue& j, const KeyPath& path) {
   Point3 scale{1, 1, 1};
   if (const JsonValue* p = j.Member("position")) position = ReadPoint3(*p, Key(path, "position"));
   if (const JsonValue* r = j.Member("rotation")) {
-    const std::vector<float> q = ReadFloatList(*r, Key(path, "rotation"), 4, 4, "[x, y, z, w]");
+    const FloatList q = ReadFloatList(*r, Key(path, "rotation"), 4, 4, "[x, y, z, w]");
     const double length = std::sqrt(double(q[0]) * q[0] + double(q[1]) * q[1] +
                                     double(q[2]) * q[2] + double(q[3]) * q[3]);
     if (length == 0) Fail(Key(path, "rotation"), "a rotation must not be the zero quaternion");
@@ -122,7 +124,7 @@ SimUvGen ReadUvGen(const JsonValue& j, const KeyPath& path) {
   if (const JsonValue* v = j.Member("v_scale")) uv.vScale = ReadFloat(*v, Key(path, "v_scale"));
   if (const JsonValue* v = j.Member("tiling")) uv.tiling = ReadInt32(*v, Key(path, "tiling"));
   if (const JsonValue* v = j.Member("offset")) {
-    const std::vector<float> offset = ReadFloatList(*v, Key(path, "offset"), 2, 2, "[u, v]");
+    const FloatList offset = ReadFloatList(*v, Key(path, "offset"), 2, 2, "[u, v]");
     uv.offsetU = offset[0];
     uv.offsetV = offset[1];
   }

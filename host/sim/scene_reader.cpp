@@ -391,9 +391,9 @@ class SceneReader {
         }
         break;
       case SimValueKind::kColor: {
-        const std::vector<float> c = ReadFloatList(j, path, 3, 4, "[r, g, b] or [r, g, b, a]");
+        const FloatList c = ReadFloatList(j, path, 3, 4, "[r, g, b] or [r, g, b, a]");
         value.color = Color{c[0], c[1], c[2]};
-        value.hasAlpha = c.size() == 4;
+        value.hasAlpha = c.size == 4;
         if (value.hasAlpha) value.alpha = c[3];
         break;
       }

@@ -110,22 +110,24 @@ std::string IdOf(std::string_view carried, const KeyPath& path, std::string_view
 }
 
 long long ReadInteger(const JsonValue& j, const KeyPath& path, long long min, long long max) {
-  const std::string range = "an integer from " + std::to_string(min) + " to " + std::to_string(max);
+  auto outOfRange = [&] {
+    Expected(j, path, "an integer from " + std::to_string(min) + " to " + std::to_string(max));
+  };
   if (j.IsFloat()) {
     // 1.0 and 1e2 are integers written as JSON allows.
     const double value = j.Number();
     if (std::trunc(value) != value || value < static_cast<double>(min) ||
         value > static_cast<double>(max)) {
-      Expected(j, path, range);
+      outOfRange();
     }
     return static_cast<long long>(value);
   }
-  if (!j.IsInteger()) Expected(j, path, range);
+  if (!j.IsInteger()) outOfRange();
   if (j.IsUnsigned()) {
-    if (j.Unsigned() > static_cast<unsigned long long>(max)) Expected(j, path, range);
+    if (j.Unsigned() > static_cast<unsigned long long>(max)) outOfRange();
     return static_cast<long long>(j.Unsigned());
   }
-  if (j.Integer() < min || j.Integer() > max) Expected(j, path, range);
+  if (j.Integer() < min || j.Integer() > max) outOfRange();
   return j.Integer();
 }
 
@@ -158,16 +160,19 @@ bool ReadBool(const JsonValue& j, const KeyPath& path) {
   return j.Bool();
 }
 
-std::vector<float> ReadFloatList(const JsonValue& j, const KeyPath& path, size_t minCount,
-                                 size_t maxCount, std::string_view shape) {
+FloatList ReadFloatList(const JsonValue& j, const KeyPath& path, size_t minCount, size_t maxCount,
+                        std::string_view shape) {
   if (!j.IsList() || j.Size() < minCount || j.Size() > maxCount) Expected(j, path, shape);
-  std::vector<float> values;
-  for (const JsonValue& item : j) values.push_back(ReadFloat(item, Index(path, values.size())));
-  return values;
+  FloatList list;
+  for (const JsonValue& item : j) {
+    list.values[list.size] = ReadFloat(item, Index(path, list.size));
+    ++list.size;
+  }
+  return list;
 }
 
 host::Point3 ReadPoint3(const JsonValue& j, const KeyPath& path) {
-  const std::vector<float> v = ReadFloatList(j, path, 3, 3, "[x, y, z]");
+  const FloatList v = ReadFloatList(j, path, 3, 3, "[x, y, z]");
   return host::Point3{v[0], v[1], v[2]};
 }
 

@@ -44,9 +44,15 @@ float ReadFloat(const JsonValue& j, const KeyPath& path);
 float ReadFloatIn(const JsonValue& j, const KeyPath& path, float min, float max);
 bool ReadBool(const JsonValue& j, const KeyPath& path);
 
-// A list of minCount to maxCount numbers; shape names it in the message ("[x, y, z]").
-std::vector<float> ReadFloatList(const JsonValue& j, const KeyPath& path, size_t minCount,
-                                 size_t maxCount, std::string_view shape);
+// A list of minCount to maxCount numbers, at most four; shape names it in the message
+// ("[x, y, z]").
+struct FloatList {
+  std::array<float, 4> values{};
+  size_t size = 0;
+  float operator[](size_t index) const { return values[index]; }
+};
+FloatList ReadFloatList(const JsonValue& j, const KeyPath& path, size_t minCount, size_t maxCount,
+                        std::string_view shape);
 host::Point3 ReadPoint3(const JsonValue& j, const KeyPath& path);
 // Three indices below vertexCount; what names the indexed things ("vertices").
 std::array<uint32_t, 3> ReadFace(const JsonValue& j, const KeyPath& path, size_t vertexCount,
