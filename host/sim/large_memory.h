@@ -6,11 +6,37 @@
 
 #include <cstddef>
 #include <new>
+#include <utility>
 
 namespace larkspur::sim {
 
 void* AllocateLarge(size_t bytes);
 void FreeLarge(void* memory, size_t bytes);
+
+// Bytes of large memory, uninitialised.
+class LargeBuffer {
+ public:
+  LargeBuffer() = default;
+  explicit LargeBuffer(size_t size) : data_(static_cast<char*>(AllocateLarge(size))), size_(size) {}
+  LargeBuffer(LargeBuffer&& other) noexcept : data_(other.data_), size_(other.size_) {
+    other.data_ = nullptr;
+  }
+  LargeBuffer& operator=(LargeBuffer&& other) noexcept {
+    std::swap(data_, other.data_);
+    std::swap(size_, other.size_);
+    return *this;
+  }
+  ~LargeBuffer() {
+    if (data_) FreeLarge(data_, size_);
+  }
+
+  char* data() const { return data_; }
+  size_t size() const { return size_; }
+
+ private:
+  char* data_ = nullptr;
+  size_t size_ = 0;
+};
 
 // A standard allocator over AllocateLarge, for containers that may grow large.
 template <typename T>

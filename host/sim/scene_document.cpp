@@ -40,11 +40,11 @@ const JsonValue* JsonValue::Member(std::string_view key) const {
 }
 
 char* DocumentBuilder::ParseInPlace(std::string_view text, size_t padding) {
-  std::vector<char, LargeAllocator<char>>& copy = document_.text_;
-  copy.reserve(text.size() + padding);
-  copy.assign(text.begin(), text.end());
-  copy.resize(text.size() + padding);
-  return copy.data();
+  document_.text_ = LargeBuffer(text.size() + padding);
+  char* copy = document_.text_.data();
+  std::memcpy(copy, text.data(), text.size());
+  std::memset(copy + text.size(), 0, padding);
+  return copy;
 }
 
 void DocumentBuilder::Key(std::string_view utf8) {

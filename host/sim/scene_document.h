@@ -156,7 +156,7 @@ class Document {
 
   std::vector<JsonValue, LargeAllocator<JsonValue>> values_;
   // The text parsed in place, when it was: its strings are views of it.
-  std::vector<char, LargeAllocator<char>> text_;
+  LargeBuffer text_;
   // Strings copied from the events, in blocks that never move.
   std::vector<std::unique_ptr<char[]>> blocks_;
   size_t blockSize_ = 0;

@@ -1,8 +1,8 @@
 #include "host/sim/scene_file.h"
 
 #include <fstream>
-#include <iterator>
 
+#include "host/sim/large_memory.h"
 #include "host/sim/scene_document.h"
 #include "host/sim/scene_reader.h"
 #include "host/sim/scene_text.h"
@@ -44,19 +44,26 @@ SceneLoadResult LoadSceneFile(const std::filesystem::path& file) {
   } catch (const std::exception&) {
     source = "(scene file)";
   }
-  std::ifstream in(file, std::ios::binary);
+  std::ifstream in(file, std::ios::binary | std::ios::ate);
   if (!in) {
     SceneLoadResult result;
     result.message = source + ": cannot open the file";
     return result;
   }
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) {
+  // The whole file in one read, into memory that is cheap to touch for the first time. A folder
+  // or a file too large for memory cannot be read; neither may end the process.
+  LargeBuffer text;
+  try {
+    const std::streamoff size = in.tellg();
+    if (size < 0) throw std::ios_base::failure("no size");
+    text = LargeBuffer(static_cast<size_t>(size));
+    if (!in.seekg(0) || !in.read(text.data(), size)) throw std::ios_base::failure("short read");
+  } catch (const std::exception&) {
     SceneLoadResult result;
     result.message = source + ": cannot read the file";
     return result;
   }
-  return LoadSceneText(text, source);
+  return LoadSceneText({text.data(), text.size()}, source);
 }
 
 }  // namespace larkspur::sim

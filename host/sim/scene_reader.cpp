@@ -237,6 +237,7 @@ class SceneReader {
     }
     // The handles the file leaves to the host come after every handle the file gives.
     host_.ReserveHandlesThrough(highest);
+    host_.ReserveAnims(heads.size());
     std::vector<SimAnim*> created;
     created.reserve(heads.size());
     for (Head& head : heads) {
