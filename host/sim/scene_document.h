@@ -30,7 +30,7 @@ struct FormatError {
 // levels live on the reader's stack, or in an argument list.
 class KeyPath {
  public:
-  KeyPath() = default;                   // the whole document
+  KeyPath() = default;                        // the whole document
   KeyPath(const char* text) : text_(text) {}  // a path written out, such as "nodes"
   static KeyPath Of(const std::string& text) { return KeyPath(text.c_str()); }
 
@@ -43,7 +43,7 @@ class KeyPath {
       : parent_(parent), text_(text), indexPlusOne_(indexPlusOne) {}
 
   const KeyPath* parent_ = nullptr;
-  std::string_view text_;   // a key, or the whole path of a level without parent
+  std::string_view text_;    // a key, or the whole path of a level without parent
   size_t indexPlusOne_ = 0;  // a list position, plus one; 0 for a key
 };
 

@@ -1,8 +1,8 @@
 // The fast event source of scene documents: RapidJSON's reader, parsing a copy of the text in
 // place. It gives up on anything but a plain valid text, so that the complete source
-// (scene_json_events.cpp) reports every syntax error in its own words and reads the rare valid texts
-// this one does not take: numbers beyond the double range written as zero or with many digits, a
-// number too small for a double, or a text with a zero byte.
+// (scene_json_events.cpp) reports every syntax error in its own words and reads the rare valid
+// texts this one does not take: numbers beyond the double range written as zero or with many
+// digits, a number too small for a double, or a text with a zero byte.
 #if defined(__SSE2__) && !defined(RAPIDJSON_SSE2)
 #define RAPIDJSON_SSE2  // whitespace and plain string runs are scanned 16 bytes at a time
 #endif

@@ -448,9 +448,9 @@ class SceneReader {
     }
     if (const JsonValue* target = j.Member("target")) {
       const KeyPath targetPath = Key(path, "target");
-      targets_.push_back(PendingTarget{
-          node.get(), IdOf(ReadString(*target, targetPath), targetPath, "an id"),
-          targetPath.Text()});
+      targets_.push_back(PendingTarget{node.get(),
+                                       IdOf(ReadString(*target, targetPath), targetPath, "an id"),
+                                       targetPath.Text()});
     }
     if (const JsonValue* head = j.Member("group_head")) {
       node->groupHead = ReadBool(*head, Key(path, "group_head"));
@@ -469,7 +469,8 @@ class SceneReader {
   void ResolveTargets() {
     for (const PendingTarget& pending : targets_) {
       auto it = nodeIds_.find(pending.id);
-      if (it == nodeIds_.end()) Fail(KeyPath::Of(pending.path), "no node has the id " + Quoted(pending.id));
+      if (it == nodeIds_.end())
+        Fail(KeyPath::Of(pending.path), "no node has the id " + Quoted(pending.id));
       pending.node->target = it->second.node;
     }
   }

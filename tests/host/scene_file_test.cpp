@@ -214,6 +214,8 @@ TEST(SceneFileErrors, EachKindOfRefusalHasItsMessage) {
   }
   EXPECT_EQ(LoadSceneFile("no-such-scene.json").message,
             "no-such-scene.json: cannot open the file");
+  const std::filesystem::path folder = std::filesystem::temp_directory_path();
+  EXPECT_EQ(LoadSceneFile(folder).message, folder.u8string() + ": cannot read the file");
   EXPECT_TRUE(LoadSceneText(NestedNodes(1000), "test.json").ok);
 }
 
