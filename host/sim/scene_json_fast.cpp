@@ -2,7 +2,8 @@
 // place. It gives up on anything but a plain valid text, so that the complete source
 // (scene_json_events.cpp) reports every syntax error in its own words and reads the rare valid
 // texts this one does not take: numbers beyond the double range written as zero or with many
-// digits, a number too small for a double, or a text with a zero byte.
+// digits, a number too small for a double, a text with a zero byte, or nesting deeper than
+// kMaxDepth.
 #if defined(__SSE2__) && !defined(RAPIDJSON_SSE2)
 #define RAPIDJSON_SSE2  // whitespace and plain string runs are scanned 16 bytes at a time
 #endif
@@ -21,10 +22,25 @@ namespace {
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 // The reader scans 16 bytes at a time from 16-byte boundaries up to the end of the text.
 constexpr size_t kPadding = 32;
-// Nesting does not use the call stack; numbers come as their text, converted here as the complete
-// source converts them. Strings are checked as UTF-8 here, where most of them are plain ASCII.
-constexpr unsigned kParseFlags = rapidjson::kParseInsituFlag | rapidjson::kParseIterativeFlag |
-                                 rapidjson::kParseNumbersAsStringsFlag;
+// The reader recurses once per level of nesting, so deeper texts are left to the complete source,
+// which does not; a scene nests a few levels, and two per level of nodes.
+constexpr int kMaxDepth = 512;
+// Numbers come as their text, converted here as the complete source converts them. Strings are
+// checked as UTF-8 here, where most of them are plain ASCII.
+constexpr unsigned kParseFlags =
+    rapidjson::kParseInsituFlag | rapidjson::kParseNumbersAsStringsFlag;
+
+bool IsAscii(std::string_view text) {
+  uint64_t high = 0;
+  size_t i = 0;
+  for (; text.size() - i >= 8; i += 8) {
+    uint64_t word;
+    std::memcpy(&word, text.data() + i, 8);
+    high |= word;
+  }
+  for (; i < text.size(); ++i) high |= static_cast<unsigned char>(text[i]);
+  return (high & 0x8080808080808080) == 0;
+}
 
 // Well-formed UTF-8 as the complete source accepts it: no overlong forms, no surrogates, nothing
 // beyond U+10FFFF.
@@ -75,7 +91,9 @@ class EventSource : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, Event
  public:
   using SizeType = rapidjson::SizeType;
 
-  explicit EventSource(DocumentBuilder& builder) : builder_(builder) {}
+  // Strings of an ASCII text without \u escapes are ASCII: only other texts have theirs checked.
+  EventSource(DocumentBuilder& builder, bool checkStrings)
+      : builder_(builder), checkStrings_(checkStrings) {}
 
   // Numbers in any other form than their text: not asked for.
   bool Default() { return false; }
@@ -119,34 +137,38 @@ class EventSource : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, Event
   }
   // Decoded in place: an escape of a lone low surrogate decodes to a surrogate, not UTF-8.
   bool String(const char* text, SizeType length, bool) {
-    if (!IsUtf8({text, length})) return false;
+    if (checkStrings_ && !IsUtf8({text, length})) return false;
     builder_.String({text, length});
     return true;
   }
   bool StartObject() {
     builder_.BeginObject();
-    return true;
+    return ++depth_ <= kMaxDepth;
   }
   bool Key(const char* text, SizeType length, bool) {
-    if (!IsUtf8({text, length})) return false;
+    if (checkStrings_ && !IsUtf8({text, length})) return false;
     builder_.Key({text, length});
     return true;
   }
   bool EndObject(SizeType) {
     builder_.EndObject();
+    --depth_;
     return true;
   }
   bool StartArray() {
     builder_.BeginList();
-    return true;
+    return ++depth_ <= kMaxDepth;
   }
   bool EndArray(SizeType) {
     builder_.EndList();
+    --depth_;
     return true;
   }
 
  private:
   DocumentBuilder& builder_;
+  bool checkStrings_;
+  int depth_ = 0;
 };
 
 }  // namespace
@@ -156,7 +178,7 @@ bool ParseJsonFast(std::string_view json, DocumentBuilder& builder) {
   // The reader takes a zero byte for the end of the text.
   if (json.find('\0') != std::string_view::npos) return false;
   rapidjson::InsituStringStream stream(builder.ParseInPlace(json, kPadding));
-  EventSource source(builder);
+  EventSource source(builder, json.find("\\u") != std::string_view::npos || !IsAscii(json));
   rapidjson::Reader reader;
   return !reader.Parse<kParseFlags>(stream, source).IsError();
 }
