@@ -34,7 +34,7 @@ const JsonValue& JsonValue::Item(size_t index) const {
 
 const JsonValue* JsonValue::Member(std::string_view key) const {
   for (const JsonValue& member : *this) {
-    if (member.MemberKey() == key) return &member;
+    if (member.HasKey(key)) return &member;
   }
   return nullptr;
 }
@@ -66,7 +66,7 @@ bool DocumentBuilder::Repeats(const Frame& frame, std::string_view key) {
   if (object.size_ < kKeysScanned) {
     const JsonValue* member = &object + 1;
     for (size_t i = 0; i < object.size_; ++i, member += member->span_) {
-      if (member->MemberKey() == key) return true;
+      if (member->HasKey(key)) return true;
     }
     return false;
   }

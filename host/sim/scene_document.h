@@ -123,6 +123,10 @@ class JsonValue {
   const JsonValue* Member(std::string_view key) const;
   // The key of an object's member.
   std::string_view MemberKey() const { return {key_, keySize_}; }
+  // Whether the key is this member's: most keys differ in length or in their first byte.
+  bool HasKey(std::string_view key) const {
+    return keySize_ == key.size() && (key.empty() || (*key_ == key.front() && MemberKey() == key));
+  }
 
  private:
   friend class DocumentBuilder;

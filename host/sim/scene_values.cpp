@@ -72,7 +72,7 @@ void CheckKeys(const JsonValue& j, const KeyPath& path, std::string_view what,
                std::initializer_list<std::string_view> allowed) {
   for (const JsonValue& member : j) {
     bool known = false;
-    for (std::string_view name : allowed) known = known || member.MemberKey() == name;
+    for (std::string_view name : allowed) known = known || member.HasKey(name);
     if (!known) {
       Fail(Key(path, member.MemberKey()),
            "unknown key; " + std::string(what) + " takes only: " + JoinNames(allowed));
