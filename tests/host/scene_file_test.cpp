@@ -214,8 +214,9 @@ TEST(SceneFileErrors, EachKindOfRefusalHasItsMessage) {
   }
   EXPECT_EQ(LoadSceneFile("no-such-scene.json").message,
             "no-such-scene.json: cannot open the file");
+  // A folder cannot be opened (Windows) or read (elsewhere): a message, never an exception.
   const std::filesystem::path folder = std::filesystem::temp_directory_path();
-  EXPECT_EQ(LoadSceneFile(folder).message, folder.u8string() + ": cannot read the file");
+  EXPECT_EQ(LoadSceneFile(folder).message.rfind(folder.u8string() + ": cannot ", 0), 0u);
   EXPECT_TRUE(LoadSceneText(NestedNodes(1000), "test.json").ok);
 }
 
