@@ -182,9 +182,8 @@ class DocumentBuilder {
     return transient.empty() ? transient : Copy(transient);
   }
 
-  // The strings of events live as long as the document: views of the text parsed in place, or
+  // The events. Their strings live as long as the document: views of the text parsed in place, or
   // kept.
-
   void Null() { Add(JsonKind::kNull); }
   void Boolean(bool value) { Add(JsonKind::kBool).boolean_ = value; }
   // An integer of either sign that fits 64 bits signed, or a larger non-negative one; the reader
