@@ -4,9 +4,14 @@
 // the same workflow code.
 #pragma once
 
+#include <cstddef>
+
 #include "host/text.h"
 
 namespace larkspur {
+
+// The panel's text fields give at most this many characters (a 2048-character buffer).
+inline constexpr size_t kMaxFieldChars = 2047;
 
 enum class MessageIcon { kNone, kError, kWarning };
 enum class MessageButtons { kOk, kYesNo };
@@ -16,9 +21,9 @@ class PanelView {
  public:
   virtual ~PanelView() = default;
 
-  // The token field's text as typed (at most 2047 characters); the workflow trims it.
+  // The token field's text as typed; the workflow trims it.
   virtual Text TokenText() const = 0;
-  // The Exchange Folder field's text as typed (at most 2047 characters), never trimmed.
+  // The Exchange Folder field's text as typed, never trimmed.
   virtual Text ExchangeFolderText() const = 0;
   // Whether "Reset XForm + Convert to Poly (explodes groups!)" is checked.
   virtual bool ResetXformChecked() const = 0;
