@@ -18,6 +18,15 @@ std::filesystem::path NativePath(std::u16string_view path) {
   }
 }
 
+Text PathText(const std::filesystem::path& path) {
+  const auto& native = path.native();
+  if constexpr (sizeof(native[0]) == sizeof(char16_t)) {
+    return Text(native.begin(), native.end());
+  } else {
+    return FromUtf8(native);
+  }
+}
+
 std::filesystem::path JoinPath(const std::filesystem::path& folder, std::u16string_view name) {
   std::filesystem::path joined = folder;
   joined += std::filesystem::path::preferred_separator;
