@@ -90,7 +90,7 @@ CommandRun DefineSettingsCommand(CLI::App& command) {
       .add_option("--export-displacement", options->exportDisplacement,
                   "store the Export Displacement option")
       ->type_name("true|false")
-      ->check(CLI::IsMember({"true", "false"}));
+      ->check(CLI::IsMember({"true", "false"}).description(""));
   return [options](const Console& console) { return RunSettings(*options, console); };
 }
 
