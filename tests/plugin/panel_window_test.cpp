@@ -245,7 +245,11 @@ TEST_F(PanelWindowTest, FolderAndOptionAreStoredAsTheyChange) {
 }
 
 TEST_F(PanelWindowTest, ExportAndSendRunsTheWorkflow) {
-  const std::filesystem::path exchange = scratch_;
+  wchar_t temp[MAX_PATH];  // a Windows path, as a user would choose one
+  const std::filesystem::path exchange =
+      std::wstring(temp, GetTempPathW(MAX_PATH, temp)) + L"Larkspur Exchange";
+  std::filesystem::remove_all(exchange);
+  std::filesystem::create_directories(exchange);
   Type(1007, exchange.wstring());
   Type(1003, L"panel-send-3c8f");
   const Box sent = ClickAnswering(panel_, 1011);
