@@ -57,7 +57,7 @@ void ConsolePanel::SetStatusText(const Text& text) {
   // The earlier line may be longer: spaces cover its rest.
   console_.out << "\r" << line
                << std::string(barWidth_ > line.size() ? barWidth_ - line.size() : 0, ' ');
-  barWidth_ = std::max(line.size(), size_t{1});
+  barWidth_ = line.size();
 }
 
 void ConsolePanel::SetJobLabel(const Text& text) {

@@ -67,8 +67,9 @@ class ExportRun {
 
   void Run() {
     const Text token = TrimWhitespace(view_.TokenText());
-    if (token.empty())
+    if (token.empty()) {
       return ShowBox(view_, u"Invalid token.\nEnter your token from " + dashboard_);
+    }
     const BalanceResult balance = CheckBalance(context_.serviceBaseUrl, token, context_.http);
     if (!balance.ok) {
       if (balance.error == kInvalidToken || balance.error == kTokenEmpty) {
@@ -103,16 +104,15 @@ class ExportRun {
   // Ends a run that threw: the material names are back already (the restorer's work while the
   // exception left Run), the error is shown and the button enabled. Nothing here may throw.
   void Stop(const char* what) noexcept {
+    // A view that fails while reporting the failure leaves nothing more to show; the button is
+    // still tried.
     try {
       ShowExportError(view_, u"Export stopped: " + FromUtf8(what));
     } catch (...) {
-      // A view that fails while reporting the failure leaves nothing more to show.
     }
-    if (buttonDisabled_) {
-      try {
-        EnableButton();
-      } catch (...) {
-      }
+    try {
+      if (buttonDisabled_) EnableButton();
+    } catch (...) {
     }
   }
 
