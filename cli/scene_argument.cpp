@@ -33,4 +33,24 @@ bool WriteSceneOut(const sim::SimHost& host, const SceneArguments& arguments,
   return written.ok;
 }
 
+int RunOnScene(const SceneArguments& arguments, const Console& console,
+               const std::function<int(sim::SimHost& host)>& step) {
+  const std::unique_ptr<sim::SimHost> host = LoadScene(arguments, console);
+  if (!host) return kExitUsage;
+  const int status = step(*host);
+  if (!WriteSceneOut(*host, arguments, console)) return kExitFailed;
+  return status;
+}
+
+CommandRun DefineSceneStepCommand(CLI::App& command, const char* footer, SceneStep step) {
+  auto arguments = std::make_shared<SceneArguments>();
+  command.footer(footer);
+  AddSceneArgument(command, *arguments);
+  AddSceneOutOption(command, *arguments);
+  return [arguments, step](const Console& console) {
+    return RunOnScene(*arguments, console,
+                      [step, &console](sim::SimHost& host) { return step(host, console); });
+  };
+}
+
 }  // namespace larkspur::cli

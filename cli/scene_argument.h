@@ -2,6 +2,7 @@
 // scene to afterwards.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -27,5 +28,15 @@ std::unique_ptr<sim::SimHost> LoadScene(const SceneArguments& arguments, const C
 // that failed.
 bool WriteSceneOut(const sim::SimHost& host, const SceneArguments& arguments,
                    const Console& console);
+
+// Loads SCENE, runs step on its host and writes --scene-out, whatever the step answered: the
+// scene as the step left it. Returns kExitUsage for a bad scene file (step does not run), else
+// the step's exit status, or kExitFailed when the scene could not be written.
+int RunOnScene(const SceneArguments& arguments, const Console& console,
+               const std::function<int(sim::SimHost& host)>& step);
+
+// Defines a command that takes SCENE and --scene-out and runs step through RunOnScene.
+using SceneStep = int (*)(sim::SimHost& host, const Console& console);
+CommandRun DefineSceneStepCommand(CLI::App& command, const char* footer, SceneStep step);
 
 }  // namespace larkspur::cli
