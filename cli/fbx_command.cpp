@@ -21,9 +21,9 @@ struct FbxOptions {
   std::string fbxPath;
 };
 
-int RunFbx(sim::SimHost& host, const std::string& fbxPath, const Console& console) {
+int RunFbx(sim::SimHost& host, const FbxOptions& options, const Console& console) {
   Text errorText;
-  if (ExportFbx(host, TextArgument(fbxPath), errorText)) return kExitOk;
+  if (ExportFbx(host, TextArgument(options.fbxPath), errorText)) return kExitOk;
   console.err << ToUtf8(errorText) << "\n";
   return kExitFailed;
 }
@@ -34,12 +34,8 @@ CommandRun DefineFbxCommand(CLI::App& command) {
   auto options = std::make_shared<FbxOptions>();
   command.footer(kFooter);
   AddSceneArgument(command, options->scene);
-  command.add_option("FBX_PATH", options->fbxPath, "FBX file to write")->required()->type_name("");
-  return [options](const Console& console) {
-    return RunOnScene(options->scene, console, [&options, &console](sim::SimHost& host) {
-      return RunFbx(host, options->fbxPath, console);
-    });
-  };
+  AddRequiredArgument(command, "FBX_PATH", options->fbxPath, "FBX file to write");
+  return RunStepOnScene<FbxOptions>(options, RunFbx);
 }
 
 }  // namespace larkspur::cli

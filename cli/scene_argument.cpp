@@ -7,9 +7,8 @@
 namespace larkspur::cli {
 
 void AddSceneArgument(CLI::App& command, SceneArguments& arguments) {
-  command.add_option("SCENE", arguments.scene, "scene file to load into the simulated host")
-      ->required()
-      ->type_name("");
+  AddRequiredArgument(command, "SCENE", arguments.scene,
+                      "scene file to load into the simulated host");
 }
 
 void AddSceneOutOption(CLI::App& command, SceneArguments& arguments) {

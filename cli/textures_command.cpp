@@ -54,14 +54,9 @@ CommandRun DefineTexturesCommand(CLI::App& command) {
   auto options = std::make_shared<TexturesOptions>();
   command.footer(kFooter);
   AddSceneArgument(command, options->scene);
-  command.add_option("JOB_FOLDER", options->jobFolder, "job folder to copy the textures into")
-      ->required()
-      ->type_name("");
-  return [options](const Console& console) {
-    return RunOnScene(options->scene, console, [&options, &console](sim::SimHost& host) {
-      return RunTextures(host, *options, console);
-    });
-  };
+  AddRequiredArgument(command, "JOB_FOLDER", options->jobFolder,
+                      "job folder to copy the textures into");
+  return RunStepOnScene<TexturesOptions>(options, RunTextures);
 }
 
 }  // namespace larkspur::cli
