@@ -146,7 +146,7 @@ def flattening(name):
 
 
 def check_steps(c, tmp):
-    """Each step command once on steps.scene.json, beside the texture it names, and what it wrote."""
+    """Each step command once on steps.scene.json beside the texture it names; what it wrote."""
     folder = tmp / "steps"
     (folder / "maps").mkdir(parents=True)
     scene = folder / STEPS_SCENE.name
