@@ -52,4 +52,8 @@ int RunCommandLine(const std::vector<std::string>& words, const Console& console
 std::filesystem::path PathArgument(const std::string& word);
 Text TextArgument(const std::string& word);
 
+// A positional argument that the command cannot do without; its usage shows the name alone.
+void AddRequiredArgument(CLI::App& command, const char* name, std::string& value,
+                         const char* description);
+
 }  // namespace larkspur::cli
