@@ -28,6 +28,8 @@ struct Console {
   std::ostream& out;
   std::ostream& err;
   std::optional<std::string> token;  // LARKSPUR_TOKEN, UTF-8; nothing when it is not set
+  bool inTerminal = false;           // standard input is a terminal: a user can answer
+  bool outTerminal = false;          // standard output is a terminal: output can be redrawn
 };
 
 using CommandRun = std::function<int(const Console& console)>;

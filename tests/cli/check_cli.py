@@ -26,11 +26,12 @@ class Checks:
         self.command = command
         self.results = []
 
-    def run(self, args, token=None):
-        env = {k: v for k, v in os.environ.items() if k != "LARKSPUR_TOKEN"}
+    def run(self, args, token=None, env=None, stdin=b""):
+        env = {k: v for k, v in os.environ.items() if k != "LARKSPUR_TOKEN"} | (env or {})
         if token is not None:
             env["LARKSPUR_TOKEN"] = token
-        result = subprocess.run(self.command + args, capture_output=True, timeout=120, env=env)
+        result = subprocess.run(self.command + args, capture_output=True, timeout=120, env=env,
+                                input=stdin)
         return result.returncode, result.stdout, result.stderr.decode("utf-8")
 
     def check(self, name, condition, detail=""):
@@ -79,6 +80,8 @@ def check_usage_errors(c, windows):
         (["submit", "--job-name", "j"], " submit", "PACKAGE is required"),
         (["submit", "1.json"], " submit", "--job-name is required"),
         (["submit", "1.json", "--job-name", ""], " submit", "--job-name: needs a name"),
+        (["export"], " export", "SCENE is required"),
+        (["settings", "--export-displacement", "yes"], " settings", "--export-displacement"),
     ]
     for args, command, problem in cases:
         line = re.compile(re.escape("larkspur%s: " % command) + ".*" + re.escape(problem) +
@@ -241,6 +244,23 @@ def check_service(c, windows, tmp, package):
     stored = pathlib.Path(folder) / "main-data" / "cli_job.json"
     c.check("the service stored the package's bytes, and the package stays",
             stored.exists() and package.exists() and stored.read_bytes() == package.read_bytes())
+
+    # export reads the token and the Exchange Folder that settings stored, in a folder of its own.
+    env = {"XDG_DATA_HOME": str(tmp / "data"), "LOCALAPPDATA": str(tmp / "data")}
+    code, out, err = c.run(["settings", "--token-stdin", "--exchange-folder", str(tmp)], None, env,
+                           b" cli-3a6f\t\r\n")
+    c.check("settings stores the token trimmed and shows no more of it than its last four",
+            code == 0 and out.startswith(b"Token saved.\n") and b"apiToken: ****3a6f\n" in out
+            and "cli-3a6f" not in out.decode() + err, out.decode() + err)
+    export = ["export", str(GOOD_SCENE)] + service(url)
+    code, out, err = c.run(export, None, env)
+    c.check("export sends the job with the stored settings",
+            code == 0 and re.search(r"100%  Done  OK  Objects: 3\nJob: untitled_\w{8}\n$",
+                                    out.decode()), out.decode() + err)
+    code, out, err = c.run(export + ["--reset-xform"], None, env)
+    c.check("without a terminal the confirmation is declined",
+            code == 1 and "Continue? [y/N] no " in err and out.endswith(b"  0%  Ready.\n"),
+            out.decode() + err)
 
 
 def main():
