@@ -1,7 +1,9 @@
 #include "host/sim/scene_file.h"
 
 #include <fstream>
+#include <system_error>
 
+#include "host/file_path.h"
 #include "host/sim/large_memory.h"
 #include "host/sim/scene_document.h"
 #include "host/sim/scene_reader.h"
@@ -17,6 +19,12 @@ std::string Message(std::string_view source, const std::string& path, const std:
   message += ": ";
   if (!path.empty()) message += ToUtf8(scene_file::TextOf(path)) + ": ";
   return message + ToUtf8(scene_file::TextOf(what));
+}
+
+// Neither empty (an unsaved scene) nor rooted in either platform's way: "/", "\\" or a drive.
+bool IsRelativeScenePath(std::u16string_view path) {
+  if (path.empty() || path[0] == u'/' || path[0] == u'\\') return false;
+  return path.size() < 2 || path[1] != u':';
 }
 
 }  // namespace
@@ -63,7 +71,15 @@ SceneLoadResult LoadSceneFile(const std::filesystem::path& file) {
     result.message = source + ": cannot read the file";
     return result;
   }
-  return LoadSceneText({text.data(), text.size()}, source);
+  SceneLoadResult result = LoadSceneText({text.data(), text.size()}, source);
+  if (result.ok && IsRelativeScenePath(result.host->filePath)) {
+    // A relative file path names the scene's file beside the scene file itself, so that what the
+    // scene refers to by its folder (textures) is found there.
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::absolute(file, error).parent_path();
+    if (!error) result.host->filePath = PathText(JoinPath(folder, result.host->filePath));
+  }
+  return result;
 }
 
 }  // namespace larkspur::sim

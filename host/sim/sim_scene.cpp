@@ -4,6 +4,7 @@
 #include <cmath>
 #include <unordered_set>
 
+#include "host/sim/fbx_scene_writer.h"
 #include "host/sim/sim_scripts.h"
 
 namespace larkspur::sim {
@@ -305,7 +306,7 @@ Text SimHost::GetFullFilePath(const Text& path) const {
 
 bool SimHost::ExportToFile(const Text& path, bool, uint32_t) {
   exports.push_back(path);
-  return WriteFbxStandIn(*this, path);
+  return RunFbxExporter(*this, path);
 }
 
 bool SimHost::ExecuteMAXScriptScript(const Text& script, bool, host::ScriptResult* result) {
