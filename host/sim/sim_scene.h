@@ -245,6 +245,8 @@ class SimHost : public host::Interface {
                    const std::string& idHint = {});
   // Later fresh handles are all greater than handle.
   void ReserveHandlesThrough(AnimHandle handle);
+  // Room for this many more anims, so that a scene of known size is made without rehashing.
+  void ReserveAnims(size_t count);
   // Frees an anim made by ConvertToType that nothing holds.
   void Release(Anim* anim);
   // The anims of the scene in creation order.
