@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "host/script_text.h"
 #include "json/json_text.h"
 
 namespace larkspur {
@@ -112,17 +113,6 @@ struct GradientKey {
   float position;  // 0..1
   Color color;     // 0..1
 };
-
-// The name inside a script string literal: quotes and backslashes escaped.
-Text EscapeScriptString(std::u16string_view text) {
-  Text escaped;
-  escaped.reserve(text.size() + 8);
-  for (const char16_t c : text) {
-    if (c == u'"' || c == u'\\') escaped += u'\\';
-    escaped += c;
-  }
-  return escaped;
-}
 
 std::vector<std::u16string_view> Split(std::u16string_view text, char16_t separator) {
   std::vector<std::u16string_view> parts;

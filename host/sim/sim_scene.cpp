@@ -4,6 +4,7 @@
 #include <cmath>
 #include <unordered_set>
 
+#include "host/sim/fbx_scene_writer.h"
 #include "host/sim/sim_scripts.h"
 
 namespace larkspur::sim {
@@ -246,6 +247,12 @@ std::string SimHost::FreshId(const std::string& hint) {
   return id;
 }
 
+void SimHost::ReserveAnims(size_t count) {
+  anims_.reserve(anims_.size() + count);
+  animIndex_.reserve(animIndex_.size() + count);
+  animsById_.reserve(animsById_.size() + count);
+}
+
 void SimHost::ReserveHandlesThrough(AnimHandle handle) {
   nextHandle_ = std::max(nextHandle_, handle + 1);
 }
@@ -299,7 +306,7 @@ Text SimHost::GetFullFilePath(const Text& path) const {
 
 bool SimHost::ExportToFile(const Text& path, bool, uint32_t) {
   exports.push_back(path);
-  return WriteFbxStandIn(*this, path);
+  return RunFbxExporter(*this, path);
 }
 
 bool SimHost::ExecuteMAXScriptScript(const Text& script, bool, host::ScriptResult* result) {

@@ -1,8 +1,6 @@
 #include "host/sim/sim_scripts.h"
 
 #include <charconv>
-#include <filesystem>
-#include <fstream>
 #include <optional>
 #include <unordered_set>
 
@@ -221,40 +219,6 @@ bool RunScript(SimHost& host, const Text& script, host::ScriptResult* result) {
     return true;
   }
   return false;
-}
-
-bool WriteFbxStandIn(SimHost& host, const Text& path) {
-  // The exporter is chosen by the file's extension; only ".fbx" has one.
-  const size_t separator = path.find_last_of(u"\\/");
-  const size_t dot = path.rfind(u'.');
-  if (dot == Text::npos || (separator != Text::npos && dot < separator) ||
-      ToLowerAscii(path.substr(dot)) != u".fbx") {
-    return false;
-  }
-  switch (host.fbxExport) {
-    case FbxExportMode::kFails:
-      return false;
-    case FbxExportMode::kNoFile:
-      return true;
-    case FbxExportMode::kWrites:
-      break;
-  }
-  try {
-    // One line per geometry node with the names the exporter carries into the file.
-    std::ofstream file(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
-    file << "; FBX stand-in written by the simulated host\n";
-    for (const SimNode* node : PreOrderNodes(host.Root())) {
-      const Anim* object = node->EvalWorldState(host.time);
-      if (!object || object->SuperClassID() != host::super_class::kGeomObject) continue;
-      file << "Model \"" << ToUtf8(node->name) << "\"";
-      if (node->material) file << " Material \"" << ToUtf8(node->material->GetName()) << "\"";
-      file << "\n";
-    }
-    file.close();
-    return !file.fail();
-  } catch (const std::exception&) {
-    return false;  // a path the file system cannot take
-  }
 }
 
 }  // namespace larkspur::sim

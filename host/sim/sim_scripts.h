@@ -1,4 +1,4 @@
-// The host's side of the system's scripts and of the FBX exporter, in the simulated host.
+// The host's side of the system's scripts, in the simulated host.
 #pragma once
 
 #include "host/sim/sim_scene.h"
@@ -7,8 +7,5 @@ namespace larkspur::sim {
 
 // Runs one of the system's own scripts against the scene; any other script fails.
 bool RunScript(SimHost& host, const Text& script, host::ScriptResult* result);
-
-// ExportToFile for ".fbx" paths, as the scene's fbx_export mode says.
-bool WriteFbxStandIn(SimHost& host, const Text& path);
 
 }  // namespace larkspur::sim

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 
 #include "host/text.h"
 #include "tests/host/scene_test_util.h"
@@ -341,59 +339,6 @@ TEST(SimScripts, TheGradientProbeSearchesInTheHostsOrder) {
   }
   EXPECT_TRUE(host->ExecuteMAXScriptScript(ProbeScript(u"nothing"), true, &result));
   EXPECT_EQ(result.text, u"ERROR:NOTFOUND");
-}
-
-class FbxExport : public ::testing::Test {
- protected:
-  void SetUp() override {
-    folder_ = std::filesystem::temp_directory_path() /
-              ("larkspur_fbx_" +
-               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    std::filesystem::remove_all(folder_);
-    std::filesystem::create_directories(folder_);
-  }
-  void TearDown() override { std::filesystem::remove_all(folder_); }
-
-  Text PathOf(const std::string& name) const { return (folder_ / name).u16string(); }
-
-  std::filesystem::path folder_;
-};
-
-TEST_F(FbxExport, WritesAFileNamingEachGeometryNodeAndItsMaterial) {
-  const auto host = LoadExample("basic.json");
-  ASSERT_TRUE(host);
-  const Text path = PathOf("job.FBX");
-  EXPECT_TRUE(host->ExportToFile(path, true, 0));
-  std::ifstream in(std::filesystem::path(path), std::ios::binary);
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(text,
-            "; FBX stand-in written by the simulated host\n"
-            "Model \"Box001\" Material \"Wood\"\n"
-            "Model \"Sphere001\" Material \"Wood\"\n");
-  EXPECT_EQ(host->exports, std::vector<Text>{path});
-}
-
-TEST_F(FbxExport, TheModesAndTheExtensionDecideTheAnswer) {
-  struct Case {
-    FbxExportMode mode;
-    std::string file;
-    bool answer;
-    bool written;
-  };
-  const Case cases[] = {
-      {FbxExportMode::kFails, "a.fbx", false, false},
-      {FbxExportMode::kNoFile, "b.fbx", true, false},
-      {FbxExportMode::kWrites, "c.obj", false, false},
-      {FbxExportMode::kWrites, "fbx", false, false},
-      {FbxExportMode::kWrites, "missing/d.fbx", false, false},
-  };
-  for (const Case& c : cases) {
-    SimHost host;
-    host.fbxExport = c.mode;
-    const Text path = PathOf(c.file);
-    EXPECT_EQ(host.ExportToFile(path, true, 0), c.answer) << c.file;
-    EXPECT_EQ(std::filesystem::exists(std::filesystem::path(path)), c.written) << c.file;
-  }
 }
 
 }  // namespace
