@@ -60,7 +60,7 @@ class SimParamBlock : public host::ParamBlock {
 
   bool HasDesc() const override { return hasDesc; }
   int DescCount() const override { return static_cast<int>(defs.size()); }
-  host::ParamDef DescParamDef(int index) const override { return defs.at(index).def; }
+  const host::ParamDef& DescParamDef(int index) const override { return defs.at(index).def; }
   bool GetValue(ParamId id, TimeValue t, float& value, int tabIndex) const override;
   bool GetValue(ParamId id, TimeValue t, int& value, int tabIndex) const override;
   bool GetValue(ParamId id, TimeValue t, Color& value, int tabIndex) const override;
