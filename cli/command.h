@@ -28,6 +28,8 @@ struct Console {
   std::ostream& out;
   std::ostream& err;
   std::optional<std::string> token;  // LARKSPUR_TOKEN, UTF-8; nothing when it is not set
+  bool inTerminal = false;           // standard input is a terminal: a user can answer
+  bool outTerminal = false;          // standard output is a terminal: output can be redrawn
 };
 
 using CommandRun = std::function<int(const Console& console)>;
@@ -49,5 +51,9 @@ int RunCommandLine(const std::vector<std::string>& words, const Console& console
 // character on Windows too.
 std::filesystem::path PathArgument(const std::string& word);
 Text TextArgument(const std::string& word);
+
+// A positional argument that the command cannot do without; its usage shows the name alone.
+void AddRequiredArgument(CLI::App& command, const char* name, std::string& value,
+                         const char* description);
 
 }  // namespace larkspur::cli

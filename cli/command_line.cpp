@@ -66,4 +66,9 @@ Text TextArgument(const std::string& word) {
   return FromUtf8(word);
 }
 
+void AddRequiredArgument(CLI::App& command, const char* name, std::string& value,
+                         const char* description) {
+  command.add_option(name, value, description)->required()->type_name("");
+}
+
 }  // namespace larkspur::cli

@@ -10,7 +10,12 @@ int main(int argc, char** argv) {
   using namespace larkspur::cli;
   try {
     UseBinaryStandardStreams();
-    const Console console{std::cin, std::cout, std::cerr, EnvironmentVariable(u"LARKSPUR_TOKEN")};
+    const Console console{std::cin,
+                          std::cout,
+                          std::cerr,
+                          EnvironmentVariable(u"LARKSPUR_TOKEN"),
+                          StandardInputIsTerminal(),
+                          StandardOutputIsTerminal()};
     return RunCommandLine(CommandLineWords(argc, argv), console);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "larkspur: %s\n", e.what());

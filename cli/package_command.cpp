@@ -21,14 +21,11 @@ struct PackageOptions {
   std::string package;
 };
 
-int RunPackage(const PackageOptions& options, const Console& console) {
-  const std::unique_ptr<sim::SimHost> host = LoadScene(options.scene, console);
-  if (!host) return kExitUsage;
-  const PackageResult result = BuildScenePackage(*host, TextArgument(options.package));
+int RunPackage(sim::SimHost& host, const PackageOptions& options, const Console& console) {
+  const PackageResult result = BuildScenePackage(host, TextArgument(options.package));
   console.out << "ok: " << (result.ok ? "true" : "false") << "\n"
               << "objects: " << std::to_string(result.objectCount) << "\n"
               << "log lines: " << std::to_string(result.logLineCount) << "\n";
-  if (!WriteSceneOut(*host, options.scene, console)) return kExitFailed;
   return result.ok ? kExitOk : kExitFailed;
 }
 
@@ -38,11 +35,9 @@ CommandRun DefinePackageCommand(CLI::App& command) {
   auto options = std::make_shared<PackageOptions>();
   command.footer(kFooter);
   AddSceneArgument(command, options->scene);
-  command.add_option("PACKAGE", options->package, "scene package file to write")
-      ->required()
-      ->type_name("");
+  AddRequiredArgument(command, "PACKAGE", options->package, "scene package file to write");
   AddSceneOutOption(command, options->scene);
-  return [options](const Console& console) { return RunPackage(*options, console); };
+  return RunStepOnScene<PackageOptions>(options, RunPackage);
 }
 
 }  // namespace larkspur::cli

@@ -13,6 +13,10 @@ std::vector<std::string> CommandLineWords(int argc, char** argv);
 // The value of the environment variable name, as UTF-8; nothing when it is not set.
 std::optional<std::string> EnvironmentVariable(const char16_t* name);
 
+// Whether standard input and standard output are terminals.
+bool StandardInputIsTerminal();
+bool StandardOutputIsTerminal();
+
 // Standard output and error carry bytes as written: no line-end translation.
 void UseBinaryStandardStreams();
 

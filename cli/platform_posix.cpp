@@ -1,6 +1,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include <unistd.h>
+
 #include "cli/platform.h"
 #include "host/text.h"
 
@@ -15,6 +17,14 @@ std::optional<std::string> EnvironmentVariable(const char16_t* name) {
   const char* value = std::getenv(ToUtf8(name).c_str());
   if (!value) return std::nullopt;
   return std::string(value);
+}
+
+bool StandardInputIsTerminal() {
+  return isatty(STDIN_FILENO) == 1;
+}
+
+bool StandardOutputIsTerminal() {
+  return isatty(STDOUT_FILENO) == 1;
 }
 
 void UseBinaryStandardStreams() {}

@@ -4,6 +4,7 @@
 #include <io.h>
 #include <shellapi.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "cli/platform.h"
@@ -27,6 +28,14 @@ std::optional<std::string> EnvironmentVariable(const char16_t* name) {
   const wchar_t* value = _wgetenv(reinterpret_cast<const wchar_t*>(name));
   if (!value) return std::nullopt;
   return ToUtf8(reinterpret_cast<const char16_t*>(value));
+}
+
+bool StandardInputIsTerminal() {
+  return _isatty(_fileno(stdin)) != 0;
+}
+
+bool StandardOutputIsTerminal() {
+  return _isatty(_fileno(stdout)) != 0;
 }
 
 void UseBinaryStandardStreams() {

@@ -2,6 +2,7 @@
 // scene to afterwards.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -27,5 +28,28 @@ std::unique_ptr<sim::SimHost> LoadScene(const SceneArguments& arguments, const C
 // that failed.
 bool WriteSceneOut(const sim::SimHost& host, const SceneArguments& arguments,
                    const Console& console);
+
+// Loads SCENE, runs step on its host and writes --scene-out, whatever the step answered: the
+// scene as the step left it. Returns kExitUsage for a bad scene file (step does not run), else
+// the step's exit status, or kExitFailed when the scene could not be written.
+int RunOnScene(const SceneArguments& arguments, const Console& console,
+               const std::function<int(sim::SimHost& host)>& step);
+
+// The run of a command whose options hold its SceneArguments as scene: RunOnScene with
+// step(host, options, console).
+template <typename Options>
+CommandRun RunStepOnScene(std::shared_ptr<const Options> options,
+                          int (*step)(sim::SimHost& host, const Options& options,
+                                      const Console& console)) {
+  return [options, step](const Console& console) {
+    return RunOnScene(options->scene, console, [&options, step, &console](sim::SimHost& host) {
+      return step(host, *options, console);
+    });
+  };
+}
+
+// Defines a command that takes SCENE and --scene-out and runs step through RunOnScene.
+using SceneStep = int (*)(sim::SimHost& host, const Console& console);
+CommandRun DefineSceneStepCommand(CLI::App& command, const char* footer, SceneStep step);
 
 }  // namespace larkspur::cli

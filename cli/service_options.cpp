@@ -4,6 +4,7 @@
 
 #include <fstream>
 
+#include "plugin/panel_text.h"
 #include "transfer/service_url.h"
 
 namespace larkspur::cli {
@@ -31,14 +32,6 @@ std::string CheckCaFile(const std::string& option) {
   return {};
 }
 
-// The panel's trimming of its token field: space, tab, CR and LF at either end.
-Text Trimmed(const Text& text) {
-  constexpr char16_t kSpace[] = u" \t\r\n";
-  const size_t first = text.find_first_not_of(kSpace);
-  if (first == Text::npos) return {};
-  return text.substr(first, text.find_last_not_of(kSpace) - first + 1);
-}
-
 }  // namespace
 
 void AddServiceOptions(CLI::App& command, ServiceOptions& options) {
@@ -58,8 +51,8 @@ ServiceAccess AccessService(const ServiceOptions& options, const Console& consol
   access.baseUrl = options.url.empty() ? Text(kServiceBaseUrl)
                                        : WithoutTrailingSlashes(TextArgument(options.url));
   access.http.caFile = TextArgument(options.caFile);
-  access.token = Trimmed(TextArgument(console.token.value_or("")));
-  access.dashboard = ToUtf8(HostOfUrl(access.baseUrl)) + "/dashboard";
+  access.token = TrimWhitespace(TextArgument(console.token.value_or("")));
+  access.dashboard = ToUtf8(DashboardAddress(access.baseUrl));
   return access;
 }
 

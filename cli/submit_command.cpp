@@ -51,9 +51,7 @@ int RunSubmit(const SubmitOptions& options, const Console& console) {
 CommandRun DefineSubmitCommand(CLI::App& command) {
   auto options = std::make_shared<SubmitOptions>();
   command.footer(kFooter);
-  command.add_option("PACKAGE", options->package, "scene package file to send")
-      ->required()
-      ->type_name("");
+  AddRequiredArgument(command, "PACKAGE", options->package, "scene package file to send");
   command.add_option("--job-name", options->jobName, "the job's name on the service")
       ->required()
       ->type_name("NAME")

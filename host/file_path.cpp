@@ -18,6 +18,25 @@ std::filesystem::path NativePath(std::u16string_view path) {
   }
 }
 
+namespace {
+
+// A template, so that only the branch of this platform's path type is compiled: FromUtf8 takes no
+// wide text.
+template <typename Native>
+Text NativeText(const Native& native) {
+  if constexpr (sizeof(typename Native::value_type) == sizeof(char16_t)) {
+    return Text(native.begin(), native.end());  // UTF-16 already
+  } else {
+    return FromUtf8(native);
+  }
+}
+
+}  // namespace
+
+Text PathText(const std::filesystem::path& path) {
+  return NativeText(path.native());
+}
+
 std::filesystem::path JoinPath(const std::filesystem::path& folder, std::u16string_view name) {
   std::filesystem::path joined = folder;
   joined += std::filesystem::path::preferred_separator;

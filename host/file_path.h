@@ -13,6 +13,9 @@ namespace larkspur {
 // elsewhere (a lone surrogate becomes U+FFFD, as the text conversions do).
 std::filesystem::path NativePath(std::u16string_view path);
 
+// The reverse of NativePath: a file-system path as the system's UTF-16 text.
+host::Text PathText(const std::filesystem::path& path);
+
 // folder, the platform's separator, then name, joined as text like the host's own path texts: a
 // name the platform would read as rooted (a drive, a leading separator) stays below the folder
 // instead of replacing it, as it would with operator/.

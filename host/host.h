@@ -23,9 +23,11 @@ struct ParamDef {
 class ParamBlock {
  public:
   virtual ~ParamBlock() = default;
-  virtual bool HasDesc() const = 0;                    // GetDesc() != nullptr
-  virtual int DescCount() const = 0;                   // ParamBlockDesc2::count
-  virtual ParamDef DescParamDef(int index) const = 0;  // ParamBlockDesc2::paramdefs[index]
+  virtual bool HasDesc() const = 0;   // GetDesc() != nullptr
+  virtual int DescCount() const = 0;  // ParamBlockDesc2::count
+  // ParamBlockDesc2::paramdefs[index]: the descriptor's own definition, not a copy, so that the
+  // name stays where the block keeps it for as long as the block lives.
+  virtual const ParamDef& DescParamDef(int index) const = 0;
   // IParamBlock2::GetValue overloads; the result tells whether the host accepted the read.
   virtual bool GetValue(ParamId id, TimeValue t, float& value, int tabIndex) const = 0;
   virtual bool GetValue(ParamId id, TimeValue t, int& value, int tabIndex) const = 0;

@@ -1,28 +1,45 @@
 #include "host/text.h"
 
 #include <charconv>
+#include <cstring>
 
 namespace larkspur {
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
+// The code point of a surrogate pair starting at i, or U+FFFD for an unpaired half; advances i
+// past a pair's first half.
+char32_t SurrogateCodePoint(std::u16string_view text, size_t& i) {
+  const char16_t c = text[i];
+  if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+    ++i;
+    return 0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (text[i] - 0xDC00);
   }
+  return kReplacement;
+}
+
+bool IsSurrogate(char16_t unit) {
+  return unit >= 0xD800 && unit <= 0xDFFF;
+}
+
+char* PutUtf8(char* out, char32_t cp) {
+  if (cp < 0x80) {
+    *out++ = static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    *out++ = static_cast<char>(0xC0 | (cp >> 6));
+    *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    *out++ = static_cast<char>(0xE0 | (cp >> 12));
+    *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    *out++ = static_cast<char>(0xF0 | (cp >> 18));
+    *out++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+  }
+  return out;
 }
 
 void AppendUtf16(Text& out, char32_t cp) {
@@ -35,23 +52,72 @@ void AppendUtf16(Text& out, char32_t cp) {
   }
 }
 
+// Code units are tested and copied a block at a time, each four units read as one word: a word
+// is all ASCII when no unit has a bit above the seventh, and PackFour takes each unit's low byte
+// in the units' order whatever the byte order of the machine (the units keep their order of
+// significance in the word either way).
+constexpr size_t kWordUnits = 4;
+constexpr size_t kBlockUnits = 4 * kWordUnits;  // written out word by word below
+constexpr uint64_t kNonAsciiBits = 0xFF80FF80FF80FF80ull;
+
+uint64_t LoadFour(const char16_t* units) {
+  uint64_t word;
+  std::memcpy(&word, units, sizeof word);
+  return word;
+}
+
+uint32_t PackFour(uint64_t word) {
+  return static_cast<uint32_t>((word & 0xFF) | ((word >> 8) & 0xFF00) | ((word >> 16) & 0xFF0000) |
+                               ((word >> 24) & 0xFF000000));
+}
+
+void CopyFourAscii(char* out, const char16_t* units) {
+  const uint32_t bytes = PackFour(LoadFour(units));
+  std::memcpy(out, &bytes, sizeof bytes);
+}
+
+// Whether the block of units from i is whole and all ASCII.
+bool IsAsciiBlock(const char16_t* units, size_t n, size_t i) {
+  if (n - i < kBlockUnits) return false;
+  const char16_t* block = units + i;
+  const uint64_t any =
+      LoadFour(block) | LoadFour(block + 4) | LoadFour(block + 8) | LoadFour(block + 12);
+  return (any & kNonAsciiBits) == 0;
+}
+
 }  // namespace
+
+// One pass with room for one byte per unit, the size of ASCII, grown when a unit needs more;
+// a block of ASCII units at a time where it can: whole packages pass through here.
+void AppendUtf8(std::string& out, std::u16string_view text) {
+  const char16_t* units = text.data();
+  const size_t n = text.size();
+  size_t at = out.size();
+  out.resize(at + n);
+  for (size_t i = 0; i < n; ++i) {
+    if (IsAsciiBlock(units, n, i)) {
+      char* next = &out[at];
+      CopyFourAscii(next, units + i);
+      CopyFourAscii(next + 4, units + i + 4);
+      CopyFourAscii(next + 8, units + i + 8);
+      CopyFourAscii(next + 12, units + i + 12);
+      at += kBlockUnits;
+      i += kBlockUnits - 1;
+      continue;
+    }
+    // Room for four bytes and one for each unit after this one; when short, room for the rest
+    // of the text at three bytes a unit (a pair takes four for two), so that it grows once.
+    if (out.size() < at + 4 + (n - i - 1)) out.resize(at + 4 + 3 * (n - i));
+    const char16_t c = units[i];
+    at = static_cast<size_t>(PutUtf8(&out[at], IsSurrogate(c) ? SurrogateCodePoint(text, i) : c) -
+                             out.data());
+  }
+  out.resize(at);
+}
 
 std::string ToUtf8(std::u16string_view text) {
   std::string out;
-  out.reserve(text.size() * 3 / 2);
-  for (size_t i = 0; i < text.size(); ++i) {
-    char16_t c = text[i];
-    if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
-      char32_t cp = 0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-      AppendUtf8(out, cp);
-      ++i;
-    } else if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
-      AppendUtf8(out, kReplacement);
-    } else {
-      AppendUtf8(out, c);
-    }
-  }
+  AppendUtf8(out, text);
   return out;
 }
 
@@ -113,28 +179,22 @@ Text Widen(std::string_view ascii) {
   return Text(ascii.begin(), ascii.end());
 }
 
-char16_t ToLowerAscii(char16_t c) {
-  return (c >= u'A' && c <= u'Z') ? c + (u'a' - u'A') : c;
-}
-
 Text ToLowerAscii(std::u16string_view text) {
   Text out(text);
   for (char16_t& c : out) c = ToLowerAscii(c);
   return out;
 }
 
-bool EqualsIgnoreCase(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (ToLowerAscii(a[i]) != ToLowerAscii(b[i])) return false;
-  }
-  return true;
-}
-
 Text FormatInt(long long value) {
   char buffer[24];
   auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
   return Widen(std::string_view(buffer, result.ptr - buffer));
+}
+
+void AppendInt(std::string& out, long long value) {
+  char buffer[24];
+  auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  out.append(buffer, result.ptr);
 }
 
 }  // namespace larkspur

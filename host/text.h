@@ -14,6 +14,9 @@ using host::Text;
 // UTF-16 to UTF-8. A well-formed surrogate pair becomes one four-byte sequence; an unpaired
 // surrogate becomes U+FFFD. No byte order mark is added.
 std::string ToUtf8(std::u16string_view text);
+// The same, appended to out: a document converted piece by piece reads as one conversion when
+// no piece ends inside a surrogate pair.
+void AppendUtf8(std::string& out, std::u16string_view text);
 
 // UTF-8 to UTF-16; every malformed sequence becomes U+FFFD.
 Text FromUtf8(std::string_view bytes);
@@ -30,13 +33,23 @@ inline bool IsLowSurrogate(char16_t unit) {
 }
 
 // towlower in the C locale: only A-Z change.
-char16_t ToLowerAscii(char16_t c);
+inline char16_t ToLowerAscii(char16_t c) {
+  return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + (u'a' - u'A')) : c;
+}
 Text ToLowerAscii(std::u16string_view text);
 
 // _wcsicmp(a, b) == 0 in the C locale.
-bool EqualsIgnoreCase(std::u16string_view a, std::u16string_view b);
+inline bool EqualsIgnoreCase(std::u16string_view a, std::u16string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (a[i] != b[i] && ToLowerAscii(a[i]) != ToLowerAscii(b[i])) return false;
+  }
+  return true;
+}
 
 // Integer in decimal: optional "-", digits.
 Text FormatInt(long long value);
+// The same digits appended to UTF-8 text.
+void AppendInt(std::string& out, long long value);
 
 }  // namespace larkspur

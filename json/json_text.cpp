@@ -8,9 +8,14 @@
 namespace larkspur {
 
 Text EscapeJsonString(std::u16string_view text) {
-  static constexpr char kHex[] = "0123456789abcdef";
   Text out;
   out.reserve(text.size() + 8);
+  AppendJsonEscaped(out, text);
+  return out;
+}
+
+void AppendJsonEscaped(Text& out, std::u16string_view text) {
+  static constexpr char kHex[] = "0123456789abcdef";
   for (char16_t c : text) {
     switch (c) {
       case u'\t':
@@ -38,11 +43,20 @@ Text EscapeJsonString(std::u16string_view text) {
         }
     }
   }
-  return out;
+}
+
+void AppendJsonEscapedUtf8(std::string& out, std::u16string_view text) {
+  AppendUtf8(out, EscapeJsonString(text));
 }
 
 Text FormatJsonFloat(float value) {
   if (!std::isfinite(value)) return u"null";
+  // Whole numbers below a million print as their digits: the common case, without the general
+  // conversion. Negative zero keeps its sign through the general one.
+  const bool negativeZero = value == 0.0f && std::signbit(value);
+  if (std::fabs(value) < 1e6f && value == std::trunc(value) && !negativeZero) {
+    return FormatInt(static_cast<long long>(value));
+  }
   char buffer[32];
   auto result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value),
                               std::chars_format::general, 6);
@@ -88,9 +102,30 @@ Text JoinLines(const std::vector<Text>& lines, std::u16string_view prefix) {
 }
 
 bool WriteTextFile(const Text& path, std::u16string_view text) {
+  return WriteUtf8File(path, ToUtf8(text));
+}
+
+Utf8FileWriter::Utf8FileWriter(const Text& path)
+    : file_(std::filesystem::path(path), std::ios::binary | std::ios::trunc) {}
+
+void Utf8FileWriter::WriteWhenFull() {
+  constexpr size_t kPiece = size_t{1} << 20;
+  if (text_.size() < kPiece) return;
+  if (file_.is_open()) file_.write(text_.data(), static_cast<std::streamsize>(text_.size()));
+  text_.clear();
+}
+
+bool Utf8FileWriter::Finish() {
+  if (!file_.is_open()) return false;
+  file_.write(text_.data(), static_cast<std::streamsize>(text_.size()));
+  text_.clear();
+  file_.close();
+  return !file_.fail();
+}
+
+bool WriteUtf8File(const Text& path, std::string_view bytes) {
   std::ofstream file(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
   if (!file.is_open()) return false;
-  const std::string bytes = ToUtf8(text);
   file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   file.close();
   return !file.fail();

@@ -2,6 +2,7 @@
 // text by concatenation and converted to UTF-8 once, when written.
 #pragma once
 
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,10 @@ using host::Quat;
 
 // The text between the quotes of a JSON string; acts on UTF-16 code units.
 Text EscapeJsonString(std::u16string_view text);
+// The same, appended to out.
+void AppendJsonEscaped(Text& out, std::u16string_view text);
+// The same, appended to UTF-8 text.
+void AppendJsonEscapedUtf8(std::string& out, std::u16string_view text);
 
 // printf "%.6g" of the value widened to double; "null" for an infinity or a NaN.
 Text FormatJsonFloat(float value);
@@ -29,5 +34,25 @@ Text JoinLines(const std::vector<Text>& lines, std::u16string_view prefix);
 // Writes the UTF-8 bytes of text to path in one write, truncating; true when the stream reported
 // no error after closing.
 bool WriteTextFile(const Text& path, std::u16string_view text);
+// The same for text already in UTF-8.
+bool WriteUtf8File(const Text& path, std::string_view bytes);
+
+// Writes a UTF-8 document to a file a piece at a time, so that a large one never sits in memory
+// whole: the document is appended to Buffer(), which goes to the file whenever it has grown past
+// a megabyte. The file is opened, truncating, at once; when it cannot be, the text is dropped.
+class Utf8FileWriter {
+ public:
+  explicit Utf8FileWriter(const Text& path);
+  std::string& Buffer() { return text_; }
+  // Writes out what the buffer holds once it is a megabyte or more.
+  void WriteWhenFull();
+  // Writes out the rest and closes the file; true when the file was opened and every write
+  // succeeded.
+  bool Finish();
+
+ private:
+  std::ofstream file_;
+  std::string text_;
+};
 
 }  // namespace larkspur

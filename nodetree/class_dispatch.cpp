@@ -82,10 +82,17 @@ const ParamTable* FindParamTable(std::u16string_view className) {
   return nullptr;
 }
 
-std::vector<Text> ExportNodeParams(host::Interface& ip, const host::Anim& object) {
-  const ParamTable* table = FindParamTable(object.GetClassName());
-  if (!table) return {};
-  return ExportRows(RowContext{ip, object, nullptr, ip.GetTime()}, *table);
+const std::vector<Text>& ExportNodeParams(host::Interface& ip, BuildCache& cache,
+                                          const host::Anim& object) {
+  std::optional<std::vector<Text>>& kept = cache.NodeOf(object).paramLines;
+  if (kept) return *kept;
+  std::vector<Text> lines;
+  if (const ParamTable* table = FindParamTable(object.GetClassName())) {
+    lines =
+        ExportRows(RowContext{ip, object, cache.ParamsOf(object), nullptr, ip.GetTime()}, *table);
+  }
+  // Kept only once made: a read that throws leaves nothing behind to reuse.
+  return kept.emplace(std::move(lines));
 }
 
 }  // namespace larkspur

@@ -7,6 +7,7 @@
 
 #include "host/host.h"
 #include "host/text.h"
+#include "nodetree/build_cache.h"
 #include "nodetree/param_rows.h"
 
 namespace larkspur {
@@ -14,7 +15,9 @@ namespace larkspur {
 // The table selected by a class name in any letter case, or null when no rule names it.
 const ParamTable* FindParamTable(std::u16string_view className);
 
-// The parameter lines of a material or texture map; empty for a class no rule names.
-std::vector<Text> ExportNodeParams(host::Interface& ip, const host::Anim& object);
+// The parameter lines of a material or texture map; empty for a class no rule names. Made once
+// per object and build: later calls answer from the cache.
+const std::vector<Text>& ExportNodeParams(host::Interface& ip, BuildCache& cache,
+                                          const host::Anim& object);
 
 }  // namespace larkspur

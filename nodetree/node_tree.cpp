@@ -1,5 +1,6 @@
 #include "nodetree/node_tree.h"
 
+#include <algorithm>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -46,9 +47,9 @@ constexpr FixedNodeType kFixedNodeTypes[] = {
     {u"Output",           u"output"             },
 };
 
-Text NodeType(const Text& className) {
+std::u16string_view NodeType(const Text& className) {
   for (const FixedNodeType& fixed : kFixedNodeTypes) {
-    if (EqualsIgnoreCase(className, fixed.className)) return Text(fixed.type);
+    if (EqualsIgnoreCase(className, fixed.className)) return fixed.type;
   }
   return className;
 }
@@ -64,18 +65,37 @@ Text NodeName(const host::Anim& object) {
   return IsMaterial(object) || IsTexmap(object) ? object.GetName() : Text();
 }
 
-Text Spaces(int count) {
-  return Text(static_cast<size_t>(count > 0 ? count : 0), u' ');
+// The child key of each texture slot: its name, or "slot_" and its number when the name is empty
+// or an earlier slot of the node has taken it; escaped, in UTF-8.
+std::vector<std::string> SlotKeys(const host::Anim& object) {
+  std::vector<std::string> keys;
+  if (!IsTexmap(object) && !IsMaterial(object)) return keys;
+  std::unordered_set<Text> used;
+  const int count = object.NumSubTexmaps();
+  for (int i = 0; i < count; ++i) {
+    Text slotName = object.GetSubTexmapSlotName(i);
+    if (slotName.empty() || used.count(slotName) != 0) slotName = u"slot_" + FormatInt(i + 1);
+    keys.push_back(ToUtf8(EscapeJsonString(slotName)));
+    used.insert(std::move(slotName));
+  }
+  return keys;
 }
 
-// Writes a tree into one text, each node once, so that the cost grows with the size of the text.
+// Writes a tree into one UTF-8 text, each node once, so that the cost grows with the size of the
+// text. What a node writes in every tree comes from the build's cache, already in UTF-8.
 class NodeTreeWriter {
  public:
-  NodeTreeWriter(host::Interface& ip, Text& out) : ip_(ip), out_(out) {}
+  // Indents are views of one run of spaces, long enough for the deepest level the limit allows.
+  NodeTreeWriter(host::Interface& ip, BuildCache& cache, std::string& out, int depth)
+      : ip_(ip),
+        cache_(cache),
+        out_(out),
+        spaces_(
+            cache.Spaces(2 * static_cast<size_t>(std::max(depth, 0) + kMaxNodeTreeLevels + 1))) {}
 
   void WriteNode(host::Anim* object, int depth, int level) {
     if (!object) {
-      out_ += u"null";
+      out_ += "null";
       return;
     }
     if (level > kMaxNodeTreeLevels) {
@@ -86,8 +106,8 @@ class NodeTreeWriter {
       throw NodeTreeError("material graph larger than " + std::to_string(kMaxNodeTreeNodes) +
                           " nodes");
     }
-    const Text indent = Spaces(2 * depth);
-    const Text inner = Spaces(2 * depth + 2);
+    const std::string_view indent = Spaces(2 * depth);
+    const std::string_view inner = Spaces(2 * depth + 2);
 
     NodeTreeState& state = ProcessNodeTreeState();
     const host::AnimHandle handle = object->GetHandle();
@@ -95,101 +115,124 @@ class NodeTreeWriter {
       auto written = state.writtenNodes.find(handle);
       if (written != state.writtenNodes.end() && written->second != -1) {
         out_ += indent;
-        out_ += u"{ \"ref\": ";
-        out_ += FormatInt(written->second);
-        out_ += u" }";
+        out_ += "{ \"ref\": ";
+        AppendInt(out_, written->second);
+        out_ += " }";
         return;
       }
     }
 
-    const Text className = object->GetClassName();
+    CachedNode& node = Described(*object);
     const int32_t id = DrawNodeId();
     // Registered before any child is visited, so that the object's own subtree refers to it.
     if (handle != 0) state.writtenNodes.emplace(handle, id);
-    WriteFields(*object, className, id, indent, inner);
+    out_ += indent;
+    out_ += "{\n";
+    out_ += inner;
+    out_ += "\"node_id\": ";
+    AppendInt(out_, id);
+    out_ += Fields(*object, node, depth, inner);
 
-    if (IsTexmap(*object) && EqualsIgnoreCase(className, u"MultiTexture")) {
+    if (IsTexmap(*object) && EqualsIgnoreCase(node.className, u"MultiTexture")) {
       WriteTextures(*object, depth, level, inner);
     } else {
-      WriteChildren(*object, depth, level, inner);
+      WriteChildren(*object, node.slotKeys, depth, level, inner);
     }
-    out_ += u"\n";
+    out_ += "\n";
     out_ += indent;
-    out_ += u"}";
+    out_ += "}";
   }
 
  private:
-  void WriteFields(const host::Anim& object, const Text& className, int32_t id, const Text& indent,
-                   const Text& inner) {
-    std::vector<Text> lines;
-    lines.push_back(u"\"node_id\": " + FormatInt(id));
-    lines.push_back(u"\"type\": \"" + EscapeJsonString(NodeType(className)) + u"\"");
-    lines.push_back(u"\"name\": \"" + EscapeJsonString(NodeName(object)) + u"\"");
-    for (Text& line : ExportNodeParams(ip_, object)) lines.push_back(std::move(line));
-    out_ += indent;
-    out_ += u"{\n";
-    out_ += JoinLines(lines, inner);
+  std::string_view Spaces(int count) const {
+    return spaces_.substr(0, static_cast<size_t>(std::max(count, 0)));
+  }
+
+  CachedNode& Described(const host::Anim& object) {
+    CachedNode& node = cache_.NodeOf(object);
+    if (!node.described) {
+      node.className = object.GetClassName();
+      node.slotKeys = SlotKeys(object);
+      node.described = true;
+    }
+    return node;
+  }
+
+  // "type", "name" and the parameter lines, at this depth's indent. Each piece converted holds
+  // whole strings, so that the text reads as one conversion.
+  const std::string& Fields(const host::Anim& object, CachedNode& node, int depth,
+                            std::string_view inner) {
+    const auto kept = node.fieldsAtDepth.find(depth);
+    if (kept != node.fieldsAtDepth.end()) return kept->second;
+    std::string fields = ",\n";
+    fields += inner;
+    fields += "\"type\": \"";
+    AppendJsonEscapedUtf8(fields, NodeType(node.className));
+    fields += "\",\n";
+    fields += inner;
+    fields += "\"name\": \"";
+    AppendJsonEscapedUtf8(fields, NodeName(object));
+    fields += "\"";
+    for (const Text& line : ExportNodeParams(ip_, cache_, object)) {
+      fields += ",\n";
+      fields += inner;
+      AppendUtf8(fields, line);
+    }
+    return node.fieldsAtDepth.emplace(depth, std::move(fields)).first->second;
   }
 
   // A multi-texture lists its switched-on maps under "textures" and has no children.
-  void WriteTextures(const host::Anim& object, int depth, int level, const Text& inner) {
+  void WriteTextures(const host::Anim& object, int depth, int level, std::string_view inner) {
     bool any = false;
+    const ParamIndex& params = cache_.ParamsOf(object);
     const int count = object.NumSubTexmaps();
     for (int i = 0; i < count; ++i) {
-      const ParamValue on = FindParamTabValue(ip_, &object, u"submap_on", i);
+      const ParamValue on = FindParamTabValue(ip_, params, u"submap_on", i);
       if (on.kind == ParamKind::Bool && !on.boolValue) continue;
       host::Anim* map = object.GetSubTexmap(i);
       if (!map) continue;
       if (!any) {
-        out_ += u",\n";
+        out_ += ",\n";
         out_ += inner;
         out_ += inner;
-        out_ += u"\"textures\": [\n";
+        out_ += "\"textures\": [\n";
         any = true;
       } else {
-        out_ += u",\n";
+        out_ += ",\n";
       }
       WriteNode(map, depth + 1, level + 1);
     }
     if (any) {
-      out_ += u"\n";
+      out_ += "\n";
       out_ += inner;
-      out_ += u"]";
+      out_ += "]";
     }
   }
 
   // Texture slots by slot name, then sub-materials as numbered layers.
-  void WriteChildren(const host::Anim& object, int depth, int level, const Text& inner) {
+  void WriteChildren(const host::Anim& object, const std::vector<std::string>& slotKeys, int depth,
+                     int level, std::string_view inner) {
     bool any = false;
     auto beginChild = [&] {
       if (!any) {
-        out_ += u",\n";
+        out_ += ",\n";
         out_ += inner;
-        out_ += u"\"children\": {\n";
+        out_ += "\"children\": {\n";
         any = true;
       } else {
-        out_ += u",\n";
+        out_ += ",\n";
       }
       out_ += inner;
     };
 
-    if (IsTexmap(object) || IsMaterial(object)) {
-      std::unordered_set<Text> usedSlotNames;
-      const int count = object.NumSubTexmaps();
-      for (int i = 0; i < count; ++i) {
-        Text slotName = object.GetSubTexmapSlotName(i);
-        if (slotName.empty() || usedSlotNames.count(slotName) != 0) {
-          slotName = u"slot_" + FormatInt(i + 1);
-        }
-        usedSlotNames.insert(slotName);
-        host::Anim* map = object.GetSubTexmap(i);
-        if (!map) continue;
-        beginChild();
-        out_ += u"  \"";
-        out_ += EscapeJsonString(slotName);
-        out_ += u"\": ";
-        WriteNode(map, depth + 1, level + 1);
-      }
+    for (size_t i = 0; i < slotKeys.size(); ++i) {
+      host::Anim* map = object.GetSubTexmap(static_cast<int>(i));
+      if (!map) continue;
+      beginChild();
+      out_ += "  \"";
+      out_ += slotKeys[i];
+      out_ += "\": ";
+      WriteNode(map, depth + 1, level + 1);
     }
 
     if (IsMaterial(object)) {
@@ -197,43 +240,45 @@ class NodeTreeWriter {
       for (int i = 0; i < count; ++i) {
         host::Anim* material = object.GetSubMtl(i);
         float blend = 1.0f;
-        const ParamValue amount = FindParamTabValue(ip_, &object, u"blendAmounts", i);
+        const ParamValue amount =
+            FindParamTabValue(ip_, cache_.ParamsOf(object), u"blendAmounts", i);
         if (amount.kind == ParamKind::Float) blend = amount.floatValue;
         beginChild();
-        out_ += u"  \"layer_";
-        out_ += FormatInt(i + 1);
-        out_ += u"\": {\n";
+        out_ += "  \"layer_";
+        AppendInt(out_, i + 1);
+        out_ += "\": {\n";
         out_ += inner;
-        out_ += u"    \"material\": ";
+        out_ += "    \"material\": ";
         WriteNode(material, depth + 1, level + 1);
-        out_ += u",\n";
+        out_ += ",\n";
         out_ += inner;
-        out_ += u"    \"blend_amount\": ";
-        out_ += FormatJsonFloat(blend);
-        out_ += u"\n";
+        out_ += "    \"blend_amount\": ";
+        AppendUtf8(out_, FormatJsonFloat(blend));
+        out_ += "\n";
         out_ += inner;
-        out_ += u"  }";
+        out_ += "  }";
       }
     }
 
     if (any) {
-      out_ += u"\n";
+      out_ += "\n";
       out_ += inner;
-      out_ += u"}";
+      out_ += "}";
     }
   }
 
   host::Interface& ip_;
-  Text& out_;
+  BuildCache& cache_;
+  std::string& out_;
+  const std::string_view spaces_;
   int nodesWritten_ = 0;
 };
 
 }  // namespace
 
-Text BuildNodeTree(host::Interface& ip, host::Anim* object, int depth) {
-  Text out;
-  NodeTreeWriter(ip, out).WriteNode(object, depth, 0);
-  return out;
+void BuildNodeTree(host::Interface& ip, BuildCache& cache, host::Anim* object, int depth,
+                   std::string& out) {
+  NodeTreeWriter(ip, cache, out, depth).WriteNode(object, depth, 0);
 }
 
 void ResetNodeRegistry() {

@@ -4,9 +4,11 @@
 
 #include <cstdint>
 #include <stdexcept>
+#include <string>
 
 #include "host/host.h"
 #include "host/text.h"
+#include "nodetree/build_cache.h"
 
 namespace larkspur {
 
@@ -24,9 +26,11 @@ inline constexpr int kMaxNodeTreeLevels = 256;
 // Nodes (reference nodes included) written into one tree.
 inline constexpr int kMaxNodeTreeNodes = 20000;
 
-// The JSON text of object's node at depth (indent 2 x depth spaces), with its whole subtree.
-// Throws NodeTreeError when the graph exceeds the limits above.
-Text BuildNodeTree(host::Interface& ip, host::Anim* object, int depth);
+// Appends to out the JSON text of object's node at depth (indent 2 x depth spaces), with its
+// whole subtree, in UTF-8. cache keeps what the build has already read of each object. Throws
+// NodeTreeError when the graph exceeds the limits above; out then holds part of the tree.
+void BuildNodeTree(host::Interface& ip, BuildCache& cache, host::Anim* object, int depth,
+                   std::string& out);
 
 // Empties the node registry; the node id counter keeps counting.
 void ResetNodeRegistry();

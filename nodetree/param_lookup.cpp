@@ -1,5 +1,8 @@
 #include "nodetree/param_lookup.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "json/json_text.h"
 
 namespace larkspur {
@@ -7,68 +10,34 @@ namespace pt = host::param_type;
 
 namespace {
 
-// Calls visit(block, def) for each definition named name, in block and descriptor order, until
-// visit returns true.
-template <typename Visit>
-void ForEachNamedDef(const host::Anim* target, std::u16string_view name, Visit visit) {
-  if (!target) return;
-  const int blockCount = target->NumParamBlocks();
-  for (int i = 0; i < blockCount; ++i) {
-    const host::ParamBlock* block = target->GetParamBlock(i);
-    if (!block || !block->HasDesc()) continue;
-    const int defCount = block->DescCount();
-    for (int d = 0; d < defCount; ++d) {
-      const host::ParamDef def = block->DescParamDef(d);
-      if (!def.internalName || !EqualsIgnoreCase(*def.internalName, name)) continue;
-      if (visit(*block, def)) return;
-    }
-  }
-}
-
-// Reads element tabIndex of a definition as the kind its element type gives; false when the type
-// has no kind. A read the host refuses leaves the zero value with the kind set.
-bool ReadAsKind(const host::ParamBlock& block, host::ParamType elementType, host::ParamId id,
-                host::TimeValue t, int tabIndex, ParamValue& out) {
-  switch (elementType) {
+// The kind a parameter of this type reads as; None for a type the lookup passes over.
+ParamKind KindOfType(host::ParamType type) {
+  switch (type) {
     case pt::kFloat:
     case pt::kAngle:
     case pt::kPcntFrac:
     case pt::kWorld:
-      out.kind = ParamKind::Float;
-      block.GetValue(id, t, out.floatValue, tabIndex);
-      return true;
+      return ParamKind::Float;
     case pt::kInt:
     case pt::kIndex:
-      out.kind = ParamKind::Int;
-      block.GetValue(id, t, out.intValue, tabIndex);
-      return true;
-    case pt::kBool: {
-      int stored = 0;
-      block.GetValue(id, t, stored, tabIndex);
-      out.kind = ParamKind::Bool;
-      out.boolValue = stored != 0;
-      return true;
-    }
+      return ParamKind::Int;
+    case pt::kBool:
+      return ParamKind::Bool;
     case pt::kRgba:
     case pt::kFrgba:
-      out.kind = ParamKind::Color;
-      block.GetValue(id, t, out.colorValue, tabIndex);
-      return true;
+      return ParamKind::Color;
     case pt::kPoint3:
-      out.kind = ParamKind::Point3;
-      block.GetValue(id, t, out.pointValue, tabIndex);
-      return true;
+      return ParamKind::Point3;
     case pt::kString:
-    case pt::kFilename: {
-      std::optional<Text> stored;
-      block.GetValue(id, t, stored, tabIndex);
-      out.kind = ParamKind::String;
-      out.stringValue = stored.value_or(Text());
-      return true;
-    }
+    case pt::kFilename:
+      return ParamKind::String;
     default:
-      return false;
+      return ParamKind::None;
   }
+}
+
+bool IsReferenceType(host::ParamType type) {
+  return type == pt::kMtl || type == pt::kTexmap || type == pt::kRefTarg;
 }
 
 bool IsReadableTableType(host::ParamType type) {
@@ -86,58 +55,132 @@ bool IsReadableTableType(host::ParamType type) {
   }
 }
 
+// Reads element tabIndex of a definition as kind. A read the host refuses leaves the zero value
+// with the kind set.
+ParamValue ReadAs(ParamKind kind, const ParamSlot& slot, host::TimeValue t, int tabIndex) {
+  const host::ParamBlock& block = *slot.block;
+  const host::ParamId id = slot.def->id;
+  ParamValue out;
+  out.kind = kind;
+  switch (kind) {
+    case ParamKind::Float:
+      block.GetValue(id, t, out.floatValue, tabIndex);
+      break;
+    case ParamKind::Int:
+      block.GetValue(id, t, out.intValue, tabIndex);
+      break;
+    case ParamKind::Bool: {
+      int stored = 0;
+      block.GetValue(id, t, stored, tabIndex);
+      out.boolValue = stored != 0;
+      break;
+    }
+    case ParamKind::Color:
+      block.GetValue(id, t, out.colorValue, tabIndex);
+      break;
+    case ParamKind::Point3:
+      block.GetValue(id, t, out.pointValue, tabIndex);
+      break;
+    case ParamKind::String: {
+      std::optional<Text> stored;
+      block.GetValue(id, t, stored, tabIndex);
+      out.stringValue = stored.value_or(Text());
+      break;
+    }
+    case ParamKind::None:
+      break;
+  }
+  return out;
+}
+
 }  // namespace
 
-ParamValue FindParamValue(const host::Interface& ip, const host::Anim* target,
-                          std::u16string_view name) {
-  ParamValue result;
-  if (!target) return result;
-  const host::TimeValue t = ip.GetTime();
-  ForEachNamedDef(target, name, [&](const host::ParamBlock& block, const host::ParamDef& def) {
-    ParamValue value;
-    if (!ReadAsKind(block, def.type, def.id, t, 0, value)) return false;
-    result = std::move(value);
-    return true;
-  });
-  return result;
+size_t ParamIndex::FoldedHash::operator()(std::u16string_view name) const {
+  // Four units at a time, each with bit 5 set: the two cases of a letter hash alike, which is all
+  // that names equal under folding need (the few other units it merges only share a bucket).
+  constexpr uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
+  constexpr uint64_t kFoldBits = 0x0020002000200020ull;
+  uint64_t hash = name.size();
+  size_t i = 0;
+  for (; name.size() - i >= 4; i += 4) {
+    uint64_t word;
+    std::memcpy(&word, name.data() + i, sizeof word);
+    hash = (hash ^ (word | kFoldBits)) * kMultiplier;
+    hash ^= hash >> 32;
+  }
+  for (; i < name.size(); ++i) hash = (hash ^ static_cast<uint64_t>(name[i] | 0x20)) * kMultiplier;
+  return static_cast<size_t>(hash ^ (hash >> 29));
 }
 
-host::Anim* FindParamRef(const host::Interface& ip, const host::Anim* target,
-                         std::u16string_view name) {
-  host::Anim* result = nullptr;
-  if (!target) return result;
-  const host::TimeValue t = ip.GetTime();
-  ForEachNamedDef(target, name, [&](const host::ParamBlock& block, const host::ParamDef& def) {
-    if (def.type != pt::kMtl && def.type != pt::kTexmap && def.type != pt::kRefTarg) return false;
-    block.GetValue(def.id, t, result, 0);
-    return true;
-  });
-  return result;
-}
-
-int32_t FindParamTabCount(const host::Anim* target, std::u16string_view name) {
-  int32_t count = -1;
-  ForEachNamedDef(target, name, [&](const host::ParamBlock& block, const host::ParamDef& def) {
-    if (IsReadableTableType(def.type)) count = block.Count(def.id);
-    return true;
-  });
-  return count;
-}
-
-ParamValue FindParamTabValue(const host::Interface& ip, const host::Anim* target,
-                             std::u16string_view name, int index) {
-  ParamValue result;
-  ForEachNamedDef(target, name, [&](const host::ParamBlock& block, const host::ParamDef& def) {
-    if (IsReadableTableType(def.type)) {
-      ReadAsKind(block, def.type - pt::kTab, def.id, ip.GetTime(), index, result);
+ParamIndex::ParamIndex(const host::Anim* object, std::pmr::memory_resource* memory)
+    : byName_(memory) {
+  if (!object) return;
+  const int blockCount = object->NumParamBlocks();
+  size_t defTotal = 0;
+  for (int i = 0; i < blockCount; ++i) {
+    const host::ParamBlock* block = object->GetParamBlock(i);
+    if (block && block->HasDesc()) defTotal += static_cast<size_t>(std::max(block->DescCount(), 0));
+  }
+  byName_.reserve(defTotal);
+  for (int i = 0; i < blockCount; ++i) {
+    const host::ParamBlock* block = object->GetParamBlock(i);
+    if (!block || !block->HasDesc()) continue;
+    const int defCount = block->DescCount();
+    for (int d = 0; d < defCount; ++d) {
+      const host::ParamDef& def = block->DescParamDef(d);
+      if (!def.internalName) continue;
+      NamedParams& named = byName_[*def.internalName];
+      const ParamSlot slot{block, &def};
+      if (!named.first.def) named.first = slot;
+      if (!named.firstValue.def && KindOfType(def.type) != ParamKind::None) {
+        named.firstValue = slot;
+      }
+      if (!named.firstReference.def && IsReferenceType(def.type)) named.firstReference = slot;
     }
-    return true;
-  });
+  }
+}
+
+const NamedParams* ParamIndex::Find(std::u16string_view name) const {
+  const auto found = byName_.find(name);
+  return found == byName_.end() ? nullptr : &found->second;
+}
+
+ParamValue FindParamValue(const host::Interface& ip, const ParamIndex& params,
+                          std::u16string_view name) {
+  const NamedParams* named = params.Find(name);
+  if (!named || !named->firstValue.def) return ParamValue();
+  const ParamSlot& slot = named->firstValue;
+  return ReadAs(KindOfType(slot.def->type), slot, ip.GetTime(), 0);
+}
+
+host::Anim* FindParamRef(const host::Interface& ip, const ParamIndex& params,
+                         std::u16string_view name) {
+  const NamedParams* named = params.Find(name);
+  host::Anim* result = nullptr;
+  if (!named || !named->firstReference.def) return result;
+  const ParamSlot& slot = named->firstReference;
+  slot.block->GetValue(slot.def->id, ip.GetTime(), result, 0);
   return result;
+}
+
+int32_t FindParamTabCount(const ParamIndex& params, std::u16string_view name) {
+  const NamedParams* named = params.Find(name);
+  if (!named || !IsReadableTableType(named->first.def->type)) return -1;
+  return named->first.block->Count(named->first.def->id);
+}
+
+ParamValue FindParamTabValue(const host::Interface& ip, const ParamIndex& params,
+                             std::u16string_view name, int index) {
+  const NamedParams* named = params.Find(name);
+  if (!named || !IsReadableTableType(named->first.def->type)) return ParamValue();
+  const ParamSlot& slot = named->first;
+  return ReadAs(KindOfType(slot.def->type - pt::kTab), slot, ip.GetTime(), index);
 }
 
 Text RawLine(std::u16string_view key, std::u16string_view value) {
-  Text line = u"\"";
+  Text line;
+  line.reserve(key.size() + value.size() + 3);
+  line += u"\"";
   line += key;
   line += u"\":";
   line += value;
@@ -168,9 +211,9 @@ Text FloatLine(std::u16string_view key, float value) {
   return RawLine(key, FormatJsonFloat(value));
 }
 
-void AddParamLine(std::vector<Text>& lines, const host::Interface& ip, const host::Anim* target,
+void AddParamLine(std::vector<Text>& lines, const host::Interface& ip, const ParamIndex& params,
                   std::u16string_view paramName, std::u16string_view key) {
-  const ParamValue value = FindParamValue(ip, target, paramName);
+  const ParamValue value = FindParamValue(ip, params, paramName);
   if (value.kind != ParamKind::None) lines.push_back(ParamLine(key, value));
 }
 

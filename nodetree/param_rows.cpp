@@ -8,6 +8,7 @@ void AppendRows(const RowContext& context, ParamTable table, std::vector<Text>& 
 
 std::vector<Text> ExportRows(const RowContext& context, ParamTable table) {
   std::vector<Text> lines;
+  lines.reserve(static_cast<size_t>(table.end() - table.begin()));
   AppendRows(context, table, lines);
   return lines;
 }

@@ -13,21 +13,22 @@
 
 namespace larkspur {
 
-// What a row operation works with: the host, the object whose parameters the rows read and, for
-// the rows of a light, its node, the time and the metres per system unit. Rows read parameters
-// only through here.
+// What a row operation works with: the host, the object whose parameters the rows read with its
+// parameter index and, for the rows of a light, its node, the time and the metres per system
+// unit. Rows read parameters only through here.
 struct RowContext {
   host::Interface& ip;
   const host::Anim& object;
+  const ParamIndex& params;  // of object
   const host::Node* node = nullptr;
   host::TimeValue time = 0;
   float metresPerUnit = 1.0f;
 
-  ParamValue Value(std::u16string_view name) const { return FindParamValue(ip, &object, name); }
-  host::Anim* Ref(std::u16string_view name) const { return FindParamRef(ip, &object, name); }
-  int32_t TabCount(std::u16string_view name) const { return FindParamTabCount(&object, name); }
+  ParamValue Value(std::u16string_view name) const { return FindParamValue(ip, params, name); }
+  host::Anim* Ref(std::u16string_view name) const { return FindParamRef(ip, params, name); }
+  int32_t TabCount(std::u16string_view name) const { return FindParamTabCount(params, name); }
   ParamValue TabValue(std::u16string_view name, int index) const {
-    return FindParamTabValue(ip, &object, name, index);
+    return FindParamTabValue(ip, params, name, index);
   }
 };
 

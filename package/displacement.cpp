@@ -49,11 +49,12 @@ const host::Anim* FindDisplacementModifier(const host::Node& node) {
 
 }  // namespace
 
-Text BuildDisplacementJson(host::Interface& ip, const host::Node* node) {
+Text BuildDisplacementJson(host::Interface& ip, BuildCache& cache, const host::Node* node) {
   const host::Anim* modifier = node ? FindDisplacementModifier(*node) : nullptr;
   if (!modifier) return u"null";
 
-  const std::vector<Text> lines = ExportRows(RowContext{ip, *modifier}, kDisplacementRows);
+  const std::vector<Text> lines =
+      ExportRows(RowContext{ip, *modifier, cache.ParamsOf(*modifier)}, kDisplacementRows);
   if (lines.empty()) return u"{\"displacement_found\":true}";
 
   Text record = u"{";

@@ -4,9 +4,10 @@
 
 #include "host/host.h"
 #include "host/text.h"
+#include "nodetree/build_cache.h"
 
 namespace larkspur {
 
-Text BuildDisplacementJson(host::Interface& ip, const host::Node* node);
+Text BuildDisplacementJson(host::Interface& ip, BuildCache& cache, const host::Node* node);
 
 }  // namespace larkspur

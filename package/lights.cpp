@@ -117,7 +117,7 @@ Text LightEntry(const Text& name, std::u16string_view type, const std::vector<Te
 
 }  // namespace
 
-Text CollectLightsJson(host::Interface& ip, std::vector<Text>& packageLog) {
+Text CollectLightsJson(host::Interface& ip, BuildCache& cache, std::vector<Text>& packageLog) {
   const host::TimeValue t = ip.GetTime();
 
   // Instances share one object: the group is the object's order of first appearance.
@@ -136,7 +136,8 @@ Text CollectLightsJson(host::Interface& ip, std::vector<Text>& packageLog) {
   std::vector<Text> entries;
   entries.reserve(lights.size());
   for (const LightNode& light : lights) {
-    const RowContext context{ip, *light.object, light.node, t, metresPerUnit};
+    const ParamIndex& index = cache.ParamsOf(*light.object);
+    const RowContext context{ip, *light.object, index, light.node, t, metresPerUnit};
     const std::vector<Text> params = ExportRows(context, light.lightClass->rows);
     const std::u16string_view type = light.lightClass->type;
     const Text name = light.node->GetName();

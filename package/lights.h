@@ -5,11 +5,12 @@
 
 #include "host/host.h"
 #include "host/text.h"
+#include "nodetree/build_cache.h"
 
 namespace larkspur {
 
 // The empty text, or ",\n  \"lights\": [\n" ... "\n  ]". Appends one line per light and the
 // summary line to packageLog.
-Text CollectLightsJson(host::Interface& ip, std::vector<Text>& packageLog);
+Text CollectLightsJson(host::Interface& ip, BuildCache& cache, std::vector<Text>& packageLog);
 
 }  // namespace larkspur

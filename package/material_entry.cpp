@@ -1,5 +1,6 @@
 #include "package/material_entry.h"
 
+#include <string>
 #include <vector>
 
 #include "json/json_text.h"
@@ -16,50 +17,61 @@ bool IsMultiMaterial(const host::Anim& material, const Text& className) {
 }
 
 // One numbered slot of a multi-material; an empty slot has an empty name and a null tree.
-Text SubMaterialEntry(host::Interface& ip, host::Anim* sub, int slotNumber) {
+void AppendSubMaterialEntry(std::string& out, host::Interface& ip, BuildCache& cache,
+                            host::Anim* sub, int slotNumber) {
   ResetNodeRegistry();
-  const Text name = sub ? sub->GetName() : Text();
-  const Text tree = sub ? BuildNodeTree(ip, sub, 3) : Text(u"null");
-  Text entry = u"      {\n";
-  entry += u"        \"material_id\": " + FormatInt(slotNumber) + u",\n";
-  entry += u"        \"material_name\": \"" + EscapeJsonString(name) + u"\",\n";
-  entry += u"        \"node_tree\": " + tree + u"\n";
-  entry += u"      }";
-  return entry;
+  out += "      {\n        \"material_id\": ";
+  AppendInt(out, slotNumber);
+  out += ",\n        \"material_name\": \"";
+  if (sub) AppendJsonEscapedUtf8(out, sub->GetName());
+  out += "\",\n        \"node_tree\": ";
+  if (sub) {
+    BuildNodeTree(ip, cache, sub, 3, out);
+  } else {
+    out += "null";
+  }
+  out += "\n      }";
 }
 
-Text MultiMaterialEntry(host::Interface& ip, host::Anim& material) {
-  Text entry = u"{\n";
-  entry += u"      \"type\": \"Multimaterial\",\n";
-  entry += u"      \"name\": \"" + EscapeJsonString(material.GetName()) + u"\",\n";
-  entry += u"      \"sub_materials\": [\n";
+void AppendMultiMaterialEntry(std::string& out, host::Interface& ip, BuildCache& cache,
+                              host::Anim& material) {
+  out += "{\n      \"type\": \"Multimaterial\",\n      \"name\": \"";
+  AppendJsonEscapedUtf8(out, material.GetName());
+  out += "\",\n      \"sub_materials\": [\n";
   const int count = material.NumSubMtls();
   for (int i = 0; i < count; ++i) {
-    entry += SubMaterialEntry(ip, material.GetSubMtl(i), i + 1);
-    entry += i + 1 < count ? u",\n" : u"\n";
+    AppendSubMaterialEntry(out, ip, cache, material.GetSubMtl(i), i + 1);
+    out += i + 1 < count ? ",\n" : "\n";
   }
-  entry += u"      ]\n    }";
-  return entry;
+  out += "      ]\n    }";
 }
 
-Text PlainMaterialEntry(host::Interface& ip, host::Anim& material, const Text& className) {
+void AppendPlainMaterialEntry(std::string& out, host::Interface& ip, BuildCache& cache,
+                              host::Anim& material, const Text& className) {
   ResetNodeRegistry();
-  const Text tree = BuildNodeTree(ip, &material, 2);
-  Text entry = u"{\n";
-  entry += u"      \"type\": \"" + EscapeJsonString(className) + u"\",\n";
-  entry += u"      \"name\": \"" + EscapeJsonString(material.GetName()) + u"\",\n";
-  entry += u"      \"node_tree\": " + tree + u"\n";
-  entry += u"    }";
-  return entry;
+  out += "{\n      \"type\": \"";
+  AppendJsonEscapedUtf8(out, className);
+  out += "\",\n      \"name\": \"";
+  AppendJsonEscapedUtf8(out, material.GetName());
+  out += "\",\n      \"node_tree\": ";
+  BuildNodeTree(ip, cache, &material, 2, out);
+  out += "\n    }";
 }
 
 }  // namespace
 
-Text buildMaterialJson(host::Interface& ip, host::Anim* material) {
-  if (!material) return u"null";
+void buildMaterialJson(host::Interface& ip, BuildCache& cache, host::Anim* material,
+                       std::string& out) {
+  if (!material) {
+    out += "null";
+    return;
+  }
   const Text className = material->GetClassName();
-  return IsMultiMaterial(*material, className) ? MultiMaterialEntry(ip, *material)
-                                               : PlainMaterialEntry(ip, *material, className);
+  if (IsMultiMaterial(*material, className)) {
+    AppendMultiMaterialEntry(out, ip, cache, *material);
+  } else {
+    AppendPlainMaterialEntry(out, ip, cache, *material, className);
+  }
 }
 
 }  // namespace larkspur

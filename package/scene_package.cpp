@@ -1,7 +1,7 @@
 #include "package/scene_package.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <string>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -30,10 +30,14 @@ std::vector<GeometryObject> CollectGeometryWithMaterials(const host::Interface& 
   return objects;
 }
 
+// name, "_" and the counter with at least three digits (counters start at 1).
 Text NumberedName(const Text& name, int counter) {
-  char suffix[16];
-  std::snprintf(suffix, sizeof suffix, "_%03d", counter);
-  return name + Widen(suffix);
+  const Text digits = FormatInt(counter);
+  Text numbered = name;
+  numbered += u'_';
+  if (digits.size() < 3) numbered.append(3 - digits.size(), u'0');
+  numbered += digits;
+  return numbered;
 }
 
 // Renames later duplicates Name_001, Name_002, ...; a candidate is checked against every name
@@ -80,31 +84,48 @@ Text QuotedList(const std::vector<Text>& items) {
   return out + u"]";
 }
 
-Text BuildObjectEntry(host::Interface& ip, const GeometryObject& object, host::TimeValue t,
-                      std::vector<Text>& log) {
+// Writes the object entries of one build into the package, which is kept in UTF-8 and grows in
+// place: each entry is converted once, as it is made, and its material is written straight into
+// the package. What the entries share lives here: the objects read so far, and the text of one
+// entry's head, whose buffer keeps its capacity from entry to entry.
+struct EntryWriter {
+  host::Interface& ip;
+  host::TimeValue time;
+  std::vector<Text>& log;
+  BuildCache cache;
+  Text head;
+
+  void Append(std::string& package, const GeometryObject& object);
+};
+
+void EntryWriter::Append(std::string& package, const GeometryObject& object) {
   const host::Node& node = *object.node;
   const Text name = node.GetName();
-  std::vector<Text> errors;
-  Text material;
-  try {
-    material = buildMaterialJson(ip, node.GetMtl());
-  } catch (...) {
-    errors.push_back(u"buildMaterialJson exception");
-    material = u"null";
-  }
-  for (const Text& error : errors) log.push_back(u"[" + name + u"] " + error);
+  head = u"  {\n    \"object_name\": \"";
+  AppendJsonEscaped(head, name);
+  head += u"\",\n    \"object_class\": \"";
+  AppendJsonEscaped(head, object.evaluated->GetClassName());
+  head += u"\",\n    \"layer\": \"\",\n    \"material_ids\": ";
+  head += FormatIdList(CollectMaterialIds(node, time));
+  head += u",\n    \"displacement_mod\": ";
+  head += BuildDisplacementJson(ip, cache, &node);
+  head += u",\n    \"errors\": ";
 
-  Text entry = u"  {\n";
-  entry += u"    \"object_name\": \"" + EscapeJsonString(name) + u"\",\n";
-  entry +=
-      u"    \"object_class\": \"" + EscapeJsonString(object.evaluated->GetClassName()) + u"\",\n";
-  entry += u"    \"layer\": \"\",\n";
-  entry += u"    \"material_ids\": " + FormatIdList(CollectMaterialIds(node, t)) + u",\n";
-  entry += u"    \"displacement_mod\": " + BuildDisplacementJson(ip, &node) + u",\n";
-  entry += u"    \"errors\": " + QuotedList(errors) + u",\n";
-  entry += u"    \"material\": " + material + u"\n";
-  entry += u"  }";
-  return entry;
+  const size_t start = package.size();
+  AppendUtf8(package, head);
+  package += "[],\n    \"material\": ";
+  try {
+    buildMaterialJson(ip, cache, node.GetMtl(), package);
+  } catch (...) {
+    // The entry is written again from its head, with the error and no material.
+    const std::vector<Text> errors{u"buildMaterialJson exception"};
+    for (const Text& error : errors) log.push_back(u"[" + name + u"] " + error);
+    package.resize(start);
+    AppendUtf8(package, head);
+    AppendUtf8(package, QuotedList(errors));
+    package += ",\n    \"material\": null";
+  }
+  package += "\n  }";
 }
 
 void WriteLogFile(const Text& packagePath, const std::vector<Text>& log) {
@@ -149,32 +170,30 @@ PackageResult BuildScenePackage(host::Interface& ip, const Text& packagePath) {
                 FormatInt(static_cast<long long>(objects.size())));
   MakeNamesUnique(objects, log);
 
-  std::vector<Text> entries;
-  entries.reserve(objects.size());
-  for (const GeometryObject& object : objects)
-    entries.push_back(BuildObjectEntry(ip, object, t, log));
-
-  const Text lights = CollectLightsJson(ip, log);
-
-  Text document = u"{\n";
-  document += u"  \"exporter\": \"Larkspur Material Exporter\",\n";
-  document += u"  \"version\": \"1.0\",\n";
-  document += u"  \"object_count\": " + FormatInt(static_cast<long long>(entries.size())) + u",\n";
-  document += u"  \"objects\": [\n";
-  for (size_t i = 0; i < entries.size(); ++i) {
-    document += entries[i];
-    document += i + 1 < entries.size() ? u",\n" : u"\n";
+  Utf8FileWriter file(packagePath);
+  std::string& package = file.Buffer();
+  package += "{\n";
+  package += "  \"exporter\": \"Larkspur Material Exporter\",\n";
+  package += "  \"version\": \"1.0\",\n";
+  package += "  \"object_count\": " + std::to_string(objects.size()) + ",\n";
+  package += "  \"objects\": [\n";
+  // Materials, maps and modifiers that several objects share are read once.
+  EntryWriter entries{ip, t, log, BuildCache(), Text()};
+  for (size_t i = 0; i < objects.size(); ++i) {
+    entries.Append(package, objects[i]);
+    package += i + 1 < objects.size() ? ",\n" : "\n";
+    file.WriteWhenFull();
   }
-  document += u"  ]";
-  document += lights;
-  document += u"\n}";
+  package += "  ]";
+  AppendUtf8(package, CollectLightsJson(ip, entries.cache, log));
+  package += "\n}";
 
   PackageResult result;
   result.logLineCount = static_cast<int32_t>(log.size());
-  if (!WriteTextFile(packagePath, document)) return result;
+  if (!file.Finish()) return result;
   if (!log.empty()) WriteLogFile(packagePath, log);
   result.ok = true;
-  result.objectCount = static_cast<int32_t>(entries.size());
+  result.objectCount = static_cast<int32_t>(objects.size());
   return result;
 }
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The main job on the bundled example: build the Linux command line and the local stand-in of the
-# web service, start the service on loopback, check the demo token's balance, export the example
-# scene's package with its log, and send the package to the service as a job.
+# web service, start the service on loopback, store the demo token as the panel's "Save" does, and
+# run Export and Send on the example scene into an Exchange Folder under out/demo. Then show the
+# job the service stored and list the job folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -9,7 +10,7 @@ cmake --preset linux >/dev/null
 cmake --build --preset linux --target larkspur larkspur-service
 
 demo=out/demo
-rm -rf "$demo" && mkdir -p "$demo/job"
+rm -rf "$demo" && mkdir -p "$demo/exchange"
 bash service/make_certs.sh "$demo/certs" >/dev/null
 
 build/linux/service/larkspur-service --cert "$demo/certs/localhost.pem" \
@@ -18,22 +19,25 @@ build/linux/service/larkspur-service --cert "$demo/certs/localhost.pem" \
 service_pid=$!
 trap 'kill $service_pid 2>/dev/null || true' EXIT
 for _ in $(seq 50); do [ -s "$demo/ports" ] && break; sleep 0.1; done
-port=$(sed -n 's/^https=//p' "$demo/ports")
-url="https://localhost:$port"
-export LARKSPUR_TOKEN=demo-token
+url="https://localhost:$(sed -n 's/^https=//p' "$demo/ports")"
 larkspur=build/linux/cli/larkspur
+# The simulated host's user scripts folder, where the settings file lives, stays inside the demo.
+export XDG_DATA_HOME=$PWD/$demo/host-data
+unset LARKSPUR_TOKEN
 
-echo "== balance"
-$larkspur balance --service-url "$url" --ca-file "$demo/certs/ca.pem"
-echo "== package"
-$larkspur package examples/living-room.scene.json "$demo/job/1.json" \
-  --scene-out "$demo/scene-after.json"
-echo "--- $demo/job/1.log"
-cat "$demo/job/1.log"
-echo "== submit"
-$larkspur submit "$demo/job/1.json" --job-name Living_Room_demo \
-  --service-url "$url" --ca-file "$demo/certs/ca.pem"
-echo "== balance after the job"
-$larkspur balance --service-url "$url" --ca-file "$demo/certs/ca.pem"
+echo "== settings: the token and the Exchange Folder, stored as the panel stores them"
+echo demo-token | $larkspur settings --token-stdin --exchange-folder "$demo/exchange"
 echo
-echo "The package is $demo/job/1.json; the service stored it under $demo/service-jobs/."
+echo "== export: Export && Send on examples/living-room.scene.json"
+$larkspur export examples/living-room.scene.json --service-url "$url" \
+  --ca-file "$demo/certs/ca.pem" --scene-out "$demo/scene-after.json"
+echo
+echo "== the job the service stored"
+for job in "$demo"/service-jobs/*.json; do
+  echo "$job ($(wc -c <"$job") bytes):"
+  head -n 6 "$job"
+  echo "  ..."
+done
+echo
+echo "== the job folder (the package 1.json was deleted after sending; its log 1.log stays)"
+(cd "$demo/exchange" && find . -mindepth 1 | sort | sed 's|^\./||')

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <mutex>
+#include <string_view>
 
 #include <nlohmann/json.hpp>
 
@@ -127,9 +128,15 @@ void AnswerWithFault(Fault fault, Answer answer, const httplib::Request& req,
   }
 }
 
-httplib::Server::Handler WithFaults(ServiceState& state, Answer answer) {
-  return [&state, answer](const httplib::Request& req, httplib::Response& res) {
-    const std::string name = req.matches.size() > 1 ? req.matches[1].str() : std::string();
+// A fault named "submit-NAME" leaves the balance check whole and gives the submission NAME, so
+// that a test can reach the submission through the balance check of the same base URL.
+httplib::Server::Handler WithFaults(ServiceState& state, Answer answer, bool submission) {
+  return [&state, answer, submission](const httplib::Request& req, httplib::Response& res) {
+    std::string name = req.matches.size() > 1 ? req.matches[1].str() : std::string();
+    constexpr std::string_view kSubmitOnly = "submit-";
+    if (name.compare(0, kSubmitOnly.size(), kSubmitOnly) == 0) {
+      name = submission ? name.substr(kSubmitOnly.size()) : "none";
+    }
     const std::optional<Fault> fault = name.empty() ? state.defaultFault : FaultFromName(name);
     if (!fault) return Refuse(res, 400, "unknown fault");
     AnswerWithFault(*fault, answer, req, res, state);
@@ -161,8 +168,8 @@ bool ServiceState::WaitSlowDelay() {
 
 void AddRoutes(httplib::Server& server, ServiceState& state) {
   server.set_payload_max_length(kMaxPackageBytes);
-  server.Get(R"((?:/fault/([^/]+))?/api/balance)", WithFaults(state, AnswerBalance));
-  server.Post(R"((?:/fault/([^/]+))?/node/api/v1/jobs)", WithFaults(state, AnswerJob));
+  server.Get(R"((?:/fault/([^/]+))?/api/balance)", WithFaults(state, AnswerBalance, false));
+  server.Post(R"((?:/fault/([^/]+))?/node/api/v1/jobs)", WithFaults(state, AnswerJob, true));
   server.set_logger([](const httplib::Request& req, const httplib::Response& res) {
     const std::string request =
         req.method.empty() ? "(unreadable request)" : req.method + " " + req.path;

@@ -14,7 +14,8 @@
 namespace larkspur::service {
 
 // What goes wrong with an answer. A request chooses its fault with a path prefix,
-// "/fault/NAME/api/balance"; requests without one get the service's default fault.
+// "/fault/NAME/api/balance"; requests without one get the service's default fault. Under
+// "/fault/submit-NAME" only the submission has the fault.
 enum class Fault {
   kNone,
   kSlow,     // "slow": the real answer, after a delay longer than the client waits

@@ -101,15 +101,21 @@ std::vector<MtlRestoreEntry> DeduplicateMaterialNames(const host::Interface& ip)
   }
 
   std::vector<MtlRestoreEntry> entries;
-  for (const MtlNameGroup& group : groups.InCreationOrder()) {
-    if (group.materials.size() == 1) {
-      host::Anim& material = *group.materials.front();
-      if (material.GetName() != group.key) Rename(material, group.key, entries);
-      continue;
+  try {
+    for (const MtlNameGroup& group : groups.InCreationOrder()) {
+      if (group.materials.size() == 1) {
+        host::Anim& material = *group.materials.front();
+        if (material.GetName() != group.key) Rename(material, group.key, entries);
+        continue;
+      }
+      for (size_t i = 0; i < group.materials.size(); ++i) {
+        Rename(*group.materials[i], group.key + NumberSuffix(static_cast<int>(i + 1)), entries);
+      }
     }
-    for (size_t i = 0; i < group.materials.size(); ++i) {
-      Rename(*group.materials[i], group.key + NumberSuffix(static_cast<int>(i + 1)), entries);
-    }
+  } catch (...) {
+    // The caller gets no list from a call that throws, so what was renamed goes back here.
+    RestoreMaterialNames(entries);
+    throw;
   }
   return entries;
 }

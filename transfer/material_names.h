@@ -19,7 +19,8 @@ host::Text NormalizeMtlName(std::u16string_view name);
 
 // Renames the materials of the scene's geometry (and their sub-materials) to their keys;
 // materials whose keys coincide are numbered _01, _02, ... in the order the scene walk reaches
-// them. Returns one entry per rename, in the order made.
+// them. Returns one entry per rename, in the order made. When a host call throws, the names
+// changed so far are put back before the exception goes on.
 std::vector<MtlRestoreEntry> DeduplicateMaterialNames(const host::Interface& ip);
 
 // Gives every entry's material its previous name back, in order; entries without one are skipped.

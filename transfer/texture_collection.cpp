@@ -27,7 +27,7 @@ bool IsBitmapFileMap(const host::Anim& map) {
 
 Text MapFilePath(const host::Interface& ip, const host::Anim& map) {
   if (map.ClassID() == host::kBitmapTexClassId) return map.GetMapName();
-  ParamValue value = FindParamValue(ip, &map, u"filename");
+  ParamValue value = FindParamValue(ip, ParamIndex(&map), u"filename");
   return value.kind == ParamKind::String ? std::move(value.stringValue) : Text();
 }
 

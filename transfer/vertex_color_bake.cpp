@@ -29,7 +29,7 @@ int32_t TruncateToInt32(float value) {
 }
 
 int32_t ReadSeed(const host::Interface& ip, const host::Anim& map) {
-  const ParamValue seed = FindParamValue(ip, &map, u"seed");
+  const ParamValue seed = FindParamValue(ip, ParamIndex(&map), u"seed");
   if (seed.kind == ParamKind::Int) return seed.intValue;
   if (seed.kind == ParamKind::Float) return TruncateToInt32(seed.floatValue);
   return 0;
@@ -43,9 +43,10 @@ bool IsTrue(const ParamValue& value) {
 // table's end reads as false, so the count stops at the table's end.
 int32_t CountSwitchedOn(const host::Interface& ip, const host::Anim& map, std::u16string_view name,
                         int32_t count) {
-  const int32_t end = std::min(count, FindParamTabCount(&map, name));
+  const ParamIndex params(&map);
+  const int32_t end = std::min(count, FindParamTabCount(params, name));
   int32_t on = 0;
-  for (int32_t i = 0; i < end; ++i) on += IsTrue(FindParamTabValue(ip, &map, name, i)) ? 1 : 0;
+  for (int32_t i = 0; i < end; ++i) on += IsTrue(FindParamTabValue(ip, params, name, i)) ? 1 : 0;
   return on;
 }
 
@@ -93,10 +94,11 @@ MapChoice ReadMultiTexture(const host::Interface& ip, const host::Anim& map) {
 }
 
 MapChoice ReadCoronaMultiMap(host::Interface& ip, const host::Anim& map, const Text& logHead) {
-  const ParamValue itemsValue = FindParamValue(ip, &map, u"items");
+  const ParamIndex params(&map);
+  const ParamValue itemsValue = FindParamValue(ip, params, u"items");
   const int32_t items = itemsValue.kind == ParamKind::Int ? itemsValue.intValue : 0;
   const MapChoice choice{CountSwitchedOn(ip, map, u"texmapsOn", items),
-                         IsTrue(FindParamValue(ip, &map, u"randomizeMeshElement"))};
+                         IsTrue(FindParamValue(ip, params, u"randomizeMeshElement"))};
   ip.Log(host::LogType::kInfo, Text(kLogTitle),
          logHead + u"items=" + FormatInt(items) + u" activeCount=" + FormatInt(choice.activeCount) +
              u" randomizeMeshElement=" + (choice.randomize ? u"true" : u"false"));

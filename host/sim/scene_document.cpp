@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 #include "host/sim/scene_text.h"
 
@@ -14,27 +15,15 @@ constexpr size_t kTextBlockSize = 64 * 1024;
 
 }  // namespace
 
-void Fail(const std::string& path, std::string what) {
-  throw FormatError{path, std::move(what)};
+std::string KeyPath::Text() const {
+  if (!parent_) return std::string(text_);
+  std::string path = parent_->Text();
+  if (indexPlusOne_ > 0) return path + "[" + std::to_string(indexPlusOne_ - 1) + "]";
+  return path.empty() ? std::string(text_) : path + "." + std::string(text_);
 }
 
-std::string Key(const std::string& path, std::string_view key) {
-  return path.empty() ? std::string(key) : path + "." + std::string(key);
-}
-
-std::string Index(const std::string& path, size_t index) {
-  return path + "[" + std::to_string(index) + "]";
-}
-
-double JsonValue::Number() const {
-  switch (kind_) {
-    case JsonKind::kInteger:
-      return static_cast<double>(integer_);
-    case JsonKind::kUnsigned:
-      return static_cast<double>(unsigned_);
-    default:
-      return float_;
-  }
+void Fail(const KeyPath& path, std::string what) {
+  throw FormatError{path.Text(), std::move(what)};
 }
 
 const JsonValue& JsonValue::Item(size_t index) const {
@@ -45,58 +34,25 @@ const JsonValue& JsonValue::Item(size_t index) const {
 
 const JsonValue* JsonValue::Member(std::string_view key) const {
   for (const JsonValue& member : *this) {
-    if (member.key_ == key) return &member;
+    if (member.HasKey(key)) return &member;
   }
   return nullptr;
 }
 
-void DocumentBuilder::Null() {
-  Add(JsonKind::kNull);
-}
-
-void DocumentBuilder::Boolean(bool value) {
-  Add(JsonKind::kBool).boolean_ = value;
-}
-
-void DocumentBuilder::Integer(int64_t value) {
-  Add(JsonKind::kInteger).integer_ = value;
-}
-
-void DocumentBuilder::Unsigned(uint64_t value) {
-  Add(JsonKind::kUnsigned).unsigned_ = value;
-}
-
-void DocumentBuilder::Float(double value) {
-  Add(JsonKind::kFloat).float_ = value;
-}
-
-void DocumentBuilder::String(std::string_view utf8) {
-  const std::string_view stored = Store(utf8);
-  Add(JsonKind::kString).text_ = stored;
-}
-
-void DocumentBuilder::BeginObject() {
-  Begin(JsonKind::kObject);
+char* DocumentBuilder::ParseInPlace(std::string_view text, size_t padding) {
+  document_.text_ = LargeBuffer(text.size() + padding);
+  char* copy = document_.text_.data();
+  std::memcpy(copy, text.data(), text.size());
+  std::memset(copy + text.size(), 0, padding);
+  return copy;
 }
 
 void DocumentBuilder::Key(std::string_view utf8) {
   Frame& frame = frames_.back();
-  frame.key = Store(utf8);
+  frame.key = utf8;
   if (Repeats(frame, frame.key) && !repeated_) {
     repeated_ = FormatError{Path(), "the key appears twice in one object"};
   }
-}
-
-void DocumentBuilder::EndObject() {
-  End();
-}
-
-void DocumentBuilder::BeginList() {
-  Begin(JsonKind::kList);
-}
-
-void DocumentBuilder::EndList() {
-  End();
 }
 
 Document DocumentBuilder::Finish() {
@@ -104,67 +60,37 @@ Document DocumentBuilder::Finish() {
   return std::move(document_);
 }
 
-// A value where the parse position is: the root, the next item of a list or the value of the
-// current key.
-JsonValue& DocumentBuilder::Add(JsonKind kind) {
-  std::vector<JsonValue>& values = document_.values_;
-  values.emplace_back().kind_ = kind;
-  JsonValue& value = values.back();
-  if (!frames_.empty()) {
-    Frame& frame = frames_.back();
-    JsonValue& parent = values[frame.value];
-    ++parent.size_;
-    if (parent.IsList()) {
-      ++frame.index;
-    } else {
-      value.key_ = frame.key;
-    }
-  }
-  return value;
-}
-
-void DocumentBuilder::Begin(JsonKind kind) {
-  Add(kind);
-  frames_.emplace_back().value = document_.values_.size() - 1;
-}
-
-void DocumentBuilder::End() {
-  std::vector<JsonValue>& values = document_.values_;
-  values[frames_.back().value].span_ = values.size() - frames_.back().value;
-  frames_.pop_back();
-}
-
 // Whether the object being filled already has the key. Its members so far are complete values.
-bool DocumentBuilder::Repeats(Frame& frame, std::string_view key) {
+bool DocumentBuilder::Repeats(const Frame& frame, std::string_view key) {
   const JsonValue& object = document_.values_[frame.value];
-  if (frame.keys.empty() && object.size_ < kKeysScanned) {
+  if (object.size_ < kKeysScanned) {
     const JsonValue* member = &object + 1;
     for (size_t i = 0; i < object.size_; ++i, member += member->span_) {
-      if (member->key_ == key) return true;
+      if (member->HasKey(key)) return true;
     }
     return false;
   }
-  if (frame.keys.empty()) {
+  if (object.size_ == kKeysScanned) {
     const JsonValue* member = &object + 1;
     for (size_t i = 0; i < object.size_; ++i, member += member->span_) {
-      frame.keys.insert(member->key_);
+      manyKeys_.emplace(frame.value, member->MemberKey());
     }
   }
-  return !frame.keys.insert(key).second;
+  return !manyKeys_.emplace(frame.value, key).second;
 }
 
 // The key path of the parse position.
 std::string DocumentBuilder::Path() const {
   std::string path;
   for (const Frame& frame : frames_) {
-    path = document_.values_[frame.value].IsList() ? Index(path, frame.index - 1)
-                                                   : scene_file::Key(path, frame.key);
+    const JsonValue& value = document_.values_[frame.value];
+    path = value.IsList() ? Index(KeyPath::Of(path), value.size_ - 1).Text()
+                          : scene_file::Key(KeyPath::Of(path), frame.key).Text();
   }
   return path;
 }
 
-std::string_view DocumentBuilder::Store(std::string_view text) {
-  if (text.empty()) return {};
+std::string_view DocumentBuilder::Copy(std::string_view text) {
   Document& d = document_;
   if (d.blocks_.empty() || d.blockSize_ - d.blockUsed_ < text.size()) {
     d.blockSize_ = std::max(kTextBlockSize, text.size());
@@ -177,10 +103,48 @@ std::string_view DocumentBuilder::Store(std::string_view text) {
   return {at, text.size()};
 }
 
+size_t MostValues(std::string_view json) {
+  // Eight bytes at a time: a byte equal to one of a word's is a zero byte of their exclusive or,
+  // and '[' and '{' differ only in bit 0x20. Each found byte adds 1 to its lane of counters, which
+  // are summed before any lane can pass 255.
+  constexpr uint64_t kOnes = 0x0101010101010101;
+  constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7F;
+  constexpr uint64_t kEvenLanes = 0x00FF00FF00FF00FF;
+  auto zeroBytes = [](uint64_t x) { return ~(((x & kLow7) + kLow7) | x | kLow7); };
+  size_t count = 1;
+  size_t i = 0;
+  while (json.size() - i >= 8) {
+    uint64_t lanes = 0;
+    for (int word = 0; word < 255 && json.size() - i >= 8; ++word, i += 8) {
+      uint64_t bytes;
+      std::memcpy(&bytes, json.data() + i, 8);
+      const uint64_t found =
+          zeroBytes(bytes ^ (kOnes * ',')) | zeroBytes((bytes | (kOnes * 0x20)) ^ (kOnes * '{'));
+      lanes += found >> 7;
+    }
+    const uint64_t pairs = (lanes & kEvenLanes) + ((lanes >> 8) & kEvenLanes);
+    count += static_cast<size_t>((pairs * 0x0001000100010001) >> 48);
+  }
+  for (; i < json.size(); ++i) count += json[i] == ',' || (json[i] | 0x20) == '{';
+  return count;
+}
+
 Document ReadDocument(std::string_view json) {
+  if (json.size() >= std::numeric_limits<uint32_t>::max()) {
+    throw FormatError{"", "cannot be read: the text is 4 GiB or larger"};
+  }
   const std::optional<std::string> carried = CarryLoneSurrogates(json);
+  const std::string_view text = carried ? std::string_view(*carried) : json;
+  const size_t values = MostValues(text);
+  {
+    DocumentBuilder builder;
+    builder.Reserve(values);
+    if (ParseJsonFast(text, builder)) return builder.Finish();
+  }
+  // Not plain valid JSON: the complete parser says why, or reads what the fast one gave up on.
   DocumentBuilder builder;
-  ParseJson(carried ? std::string_view(*carried) : json, builder);
+  builder.Reserve(values);
+  ParseJson(text, builder);
   return builder.Finish();
 }
 

@@ -1,7 +1,7 @@
 // The parsed scene document: every JSON value of the file in file order, each object's members in
 // the order the file gives them (the scene follows it: anims are made in it). A DocumentBuilder
-// makes it from parse events, so that the one piece that turns JSON text into events (ParseJson)
-// can be replaced, and the scene reader sees only the types of this header.
+// makes it from parse events, so that the pieces that turn JSON text into events can be replaced,
+// and the scene reader sees only the types of this header.
 #pragma once
 
 #include <cstddef>
@@ -11,7 +11,10 @@
 #include <string>
 #include <string_view>
 #include <unordered_set>
+#include <utility>
 #include <vector>
+
+#include "host/sim/large_memory.h"
 
 namespace larkspur::sim::scene_file {
 
@@ -22,11 +25,36 @@ struct FormatError {
   std::string what;
 };
 
-[[noreturn]] void Fail(const std::string& path, std::string what);
+// A key path, made into text only when a message needs it. Object keys join with ".", list
+// positions show as "[n]". Each level refers to the level it extends, which must outlive it: the
+// levels live on the reader's stack, or in an argument list.
+class KeyPath {
+ public:
+  KeyPath() = default;                        // the whole document
+  KeyPath(const char* text) : text_(text) {}  // a path written out, such as "nodes"
+  static KeyPath Of(const std::string& text) { return KeyPath(text.c_str()); }
 
-// Key paths: object keys joined with ".", list positions as "[n]".
-std::string Key(const std::string& path, std::string_view key);
-std::string Index(const std::string& path, size_t index);
+  KeyPath Key(std::string_view key) const { return KeyPath(this, key, 0); }
+  KeyPath Index(size_t index) const { return KeyPath(this, {}, index + 1); }
+  std::string Text() const;
+
+ private:
+  KeyPath(const KeyPath* parent, std::string_view text, size_t indexPlusOne)
+      : parent_(parent), text_(text), indexPlusOne_(indexPlusOne) {}
+
+  const KeyPath* parent_ = nullptr;
+  std::string_view text_;    // a key, or the whole path of a level without parent
+  size_t indexPlusOne_ = 0;  // a list position, plus one; 0 for a key
+};
+
+[[noreturn]] void Fail(const KeyPath& path, std::string what);
+
+inline KeyPath Key(const KeyPath& path, std::string_view key) {
+  return path.Key(key);
+}
+inline KeyPath Index(const KeyPath& path, size_t index) {
+  return path.Index(index);
+}
 
 enum class JsonKind : uint8_t {
   kNull,
@@ -41,7 +69,8 @@ enum class JsonKind : uint8_t {
 
 // One value of a document. The items of a list (the members of an object) follow it in the
 // document, each with its own nested values after it, so that a value spans itself and all of its
-// nested values. Values live in their document and are never copied out of it.
+// nested values. Values live in their document and are read only there. Counts are 32-bit: a
+// document holds fewer values and bytes than its text (ReadDocument refuses a text of 4 GiB).
 class JsonValue {
  public:
   class Iterator {
@@ -58,11 +87,7 @@ class JsonValue {
     const JsonValue* at_;
   };
 
-  JsonValue() = default;
-  JsonValue(const JsonValue&) = delete;
-  JsonValue& operator=(const JsonValue&) = delete;
-  JsonValue(JsonValue&&) = default;
-  JsonValue& operator=(JsonValue&&) = default;
+  JsonValue() : integer_(0) {}
 
   JsonKind Kind() const { return kind_; }
   bool IsNull() const { return kind_ == JsonKind::kNull; }
@@ -78,11 +103,15 @@ class JsonValue {
 
   bool Bool() const { return boolean_; }
   // UTF-8 as parsed, lone surrogates carried (scene_text.h).
-  std::string_view String() const { return text_; }
+  std::string_view String() const { return {text_, size_}; }
   int64_t Integer() const { return IsUnsigned() ? static_cast<int64_t>(unsigned_) : integer_; }
   uint64_t Unsigned() const { return unsigned_; }  // of an unsigned number only
   // Any number as a double.
-  double Number() const;
+  double Number() const {
+    return kind_ == JsonKind::kInteger    ? static_cast<double>(integer_)
+           : kind_ == JsonKind::kUnsigned ? static_cast<double>(unsigned_)
+                                          : float_;
+  }
 
   // The items of a list or the members of an object, in file order.
   size_t Size() const { return size_; }
@@ -93,33 +122,46 @@ class JsonValue {
   // The member's value of that key, or null.
   const JsonValue* Member(std::string_view key) const;
   // The key of an object's member.
-  std::string_view MemberKey() const { return key_; }
+  std::string_view MemberKey() const { return {key_, keySize_}; }
+  // Whether the key is this member's: most keys differ in length or in their first byte.
+  bool HasKey(std::string_view key) const {
+    return keySize_ == key.size() && (key.empty() || (*key_ == key.front() && MemberKey() == key));
+  }
 
  private:
   friend class DocumentBuilder;
 
+  const char* key_ = nullptr;
+  uint32_t keySize_ = 0;
   JsonKind kind_ = JsonKind::kNull;
   bool boolean_ = false;
-  union {  // the one of the kind
-    int64_t integer_ = 0;
+  uint32_t size_ = 0;  // items, members, or the bytes of a string
+  uint32_t span_ = 1;  // this value and its nested values
+  union {              // the one of the kind
+    int64_t integer_;
     uint64_t unsigned_;
     double float_;
+    const char* text_;
   };
-  std::string_view text_;
-  std::string_view key_;
-  size_t size_ = 0;
-  size_t span_ = 1;  // this value and its nested values
 };
 
 class Document {
  public:
+  Document() = default;
+  Document(const Document&) = delete;
+  Document& operator=(const Document&) = delete;
+  Document(Document&&) = default;
+  Document& operator=(Document&&) = default;
+
   const JsonValue& Root() const { return values_.front(); }
 
  private:
   friend class DocumentBuilder;
 
-  std::vector<JsonValue> values_;
-  // The strings the values view, in blocks that never move.
+  std::vector<JsonValue, LargeAllocator<JsonValue>> values_;
+  // The text parsed in place, when it was: its strings are views of it.
+  LargeBuffer text_;
+  // Strings copied from the events, in blocks that never move.
   std::vector<std::unique_ptr<char[]>> blocks_;
   size_t blockSize_ = 0;
   size_t blockUsed_ = 0;
@@ -130,19 +172,35 @@ class Document {
 // the text is the one reported.
 class DocumentBuilder {
  public:
-  void Null();
-  void Boolean(bool value);
+  // Room for this many values, so that the document is made in one piece.
+  void Reserve(size_t values) { document_.values_.reserve(values); }
+  // The text, copied into the document and followed by padding zero bytes, for a parser that
+  // decodes its strings in place and may read up to padding bytes past the end.
+  char* ParseInPlace(std::string_view text, size_t padding);
+  // A string that does not outlive the event that gives it, copied into the document.
+  std::string_view Keep(std::string_view transient) {
+    return transient.empty() ? transient : Copy(transient);
+  }
+
+  // The events. Their strings live as long as the document: views of the text parsed in place, or
+  // kept.
+  void Null() { Add(JsonKind::kNull); }
+  void Boolean(bool value) { Add(JsonKind::kBool).boolean_ = value; }
   // An integer of either sign that fits 64 bits signed, or a larger non-negative one; the reader
   // treats both alike. A number with a fraction or exponent, or beyond 64 bits, is a Float.
-  void Integer(int64_t value);
-  void Unsigned(uint64_t value);
-  void Float(double value);
-  void String(std::string_view utf8);
-  void BeginObject();
+  void Integer(int64_t value) { Add(JsonKind::kInteger).integer_ = value; }
+  void Unsigned(uint64_t value) { Add(JsonKind::kUnsigned).unsigned_ = value; }
+  void Float(double value) { Add(JsonKind::kFloat).float_ = value; }
+  void String(std::string_view utf8) {
+    JsonValue& value = Add(JsonKind::kString);
+    value.text_ = utf8.data();
+    value.size_ = static_cast<uint32_t>(utf8.size());
+  }
+  void BeginObject() { Begin(JsonKind::kObject); }
   void Key(std::string_view utf8);
-  void EndObject();
-  void BeginList();
-  void EndList();
+  void EndObject() { End(); }
+  void BeginList() { Begin(JsonKind::kList); }
+  void EndList() { End(); }
 
   // The document of a complete text; throws FormatError for a repeated key.
   Document Finish();
@@ -150,29 +208,63 @@ class DocumentBuilder {
  private:
   struct Frame {
     size_t value = 0;  // the list or object being filled
-    size_t index = 0;  // lists: the items so far
     std::string_view key;
-    std::unordered_set<std::string_view> keys;  // objects with many members: the keys so far
+  };
+  struct MemberKeyHash {
+    size_t operator()(const std::pair<size_t, std::string_view>& key) const {
+      return std::hash<std::string_view>()(key.second) ^ key.first;
+    }
   };
 
-  JsonValue& Add(JsonKind kind);
-  void Begin(JsonKind kind);
-  void End();
-  bool Repeats(Frame& frame, std::string_view key);
+  // A value where the parse position is: the root, the next item of a list or the value of the
+  // current key.
+  JsonValue& Add(JsonKind kind) {
+    auto& values = document_.values_;
+    JsonValue& value = values.emplace_back();
+    value.kind_ = kind;
+    if (!frames_.empty()) {
+      const Frame& frame = frames_.back();
+      JsonValue& parent = values[frame.value];
+      ++parent.size_;
+      if (parent.IsObject()) {
+        value.key_ = frame.key.data();
+        value.keySize_ = static_cast<uint32_t>(frame.key.size());
+      }
+    }
+    return value;
+  }
+  void Begin(JsonKind kind) {
+    Add(kind);
+    frames_.push_back(Frame{document_.values_.size() - 1, {}});
+  }
+  void End() {
+    auto& values = document_.values_;
+    const size_t at = frames_.back().value;
+    values[at].span_ = static_cast<uint32_t>(values.size() - at);
+    frames_.pop_back();
+  }
+  std::string_view Copy(std::string_view text);
+  bool Repeats(const Frame& frame, std::string_view key);
   std::string Path() const;
-  std::string_view Store(std::string_view text);
 
   Document document_;
   std::vector<Frame> frames_;
+  // The keys of objects with many members: (the object's value, the key).
+  std::unordered_set<std::pair<size_t, std::string_view>, MemberKeyHash> manyKeys_;
   std::optional<FormatError> repeated_;
 };
 
-// The event source: parses JSON text, a leading byte order mark allowed, and gives its events to
-// the builder; throws FormatError ("not valid JSON: ...") at the first syntax error.
+// The event sources. The fast one gives up (false) on anything but a plain valid text, leaving the
+// builder to be thrown away; the complete one takes any text, a leading byte order mark allowed,
+// and throws FormatError ("not valid JSON: ...") at the first syntax error.
+bool ParseJsonFast(std::string_view json, DocumentBuilder& builder);
 void ParseJson(std::string_view json, DocumentBuilder& builder);
 
 // A number as messages show it, in the parser's own notation: "1.5", "100.0", "1e+39".
 std::string NumberText(double value);
+
+// The most values a JSON text can hold: one, and one more for each comma and opening bracket.
+size_t MostValues(std::string_view json);
 
 // The whole document of a scene file's text, with lone surrogates carried; throws FormatError.
 Document ReadDocument(std::string_view json);

@@ -1,8 +1,10 @@
 #include "host/sim/scene_file.h"
 
 #include <fstream>
-#include <iterator>
+#include <system_error>
 
+#include "host/file_path.h"
+#include "host/sim/large_memory.h"
 #include "host/sim/scene_document.h"
 #include "host/sim/scene_reader.h"
 #include "host/sim/scene_text.h"
@@ -17,6 +19,12 @@ std::string Message(std::string_view source, const std::string& path, const std:
   message += ": ";
   if (!path.empty()) message += ToUtf8(scene_file::TextOf(path)) + ": ";
   return message + ToUtf8(scene_file::TextOf(what));
+}
+
+// Neither empty (an unsaved scene) nor rooted in either platform's way: "/", "\\" or a drive.
+bool IsRelativeScenePath(std::u16string_view path) {
+  if (path.empty() || path[0] == u'/' || path[0] == u'\\') return false;
+  return path.size() < 2 || path[1] != u':';
 }
 
 }  // namespace
@@ -44,19 +52,34 @@ SceneLoadResult LoadSceneFile(const std::filesystem::path& file) {
   } catch (const std::exception&) {
     source = "(scene file)";
   }
-  std::ifstream in(file, std::ios::binary);
+  std::ifstream in(file, std::ios::binary | std::ios::ate);
   if (!in) {
     SceneLoadResult result;
     result.message = source + ": cannot open the file";
     return result;
   }
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) {
+  // The whole file in one read, into memory that is cheap to touch for the first time. A folder
+  // or a file too large for memory cannot be read; neither may end the process.
+  LargeBuffer text;
+  try {
+    const std::streamoff size = in.tellg();
+    if (size < 0) throw std::ios_base::failure("no size");
+    text = LargeBuffer(static_cast<size_t>(size));
+    if (!in.seekg(0) || !in.read(text.data(), size)) throw std::ios_base::failure("short read");
+  } catch (const std::exception&) {
     SceneLoadResult result;
     result.message = source + ": cannot read the file";
     return result;
   }
-  return LoadSceneText(text, source);
+  SceneLoadResult result = LoadSceneText({text.data(), text.size()}, source);
+  if (result.ok && IsRelativeScenePath(result.host->filePath)) {
+    // A relative file path names the scene's file beside the scene file itself, so that what the
+    // scene refers to by its folder (textures) is found there.
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::absolute(file, error).parent_path();
+    if (!error) result.host->filePath = PathText(JoinPath(folder, result.host->filePath));
+  }
+  return result;
 }
 
 }  // namespace larkspur::sim

@@ -1,5 +1,5 @@
-// The event source of scene documents: nlohmann-json's SAX parser. This file is the only one that
-// sees the parser; another parser that gives the same events can take its place.
+// The complete event source of scene documents: nlohmann-json's SAX parser, for the texts the fast
+// source gives up on. Its messages are the ones a syntax error gets.
 #include <nlohmann/json.hpp>
 
 #include "host/sim/scene_document.h"
@@ -43,7 +43,7 @@ class EventSource final : public nlohmann::json_sax<Json> {
     return true;
   }
   bool string(string_t& value) override {
-    builder_.String(value);
+    builder_.String(builder_.Keep(value));
     return true;
   }
   bool binary(binary_t&) override { return false; }  // JSON text has no binary values
@@ -52,7 +52,7 @@ class EventSource final : public nlohmann::json_sax<Json> {
     return true;
   }
   bool key(string_t& key) override {
-    builder_.Key(key);
+    builder_.Key(builder_.Keep(key));
     return true;
   }
   bool end_object() override {

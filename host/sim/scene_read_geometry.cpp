@@ -9,12 +9,12 @@ namespace {
 
 // The colour channel: one colour or null per vertex, with the geometry's faces; or colours of any
 // number with faces of their own.
-void ReadVertexColors(SimMesh& mesh, const JsonValue& j, const std::string& path) {
+void ReadVertexColors(SimMesh& mesh, const JsonValue& j, const KeyPath& path) {
   const JsonValue* colors = j.Member("vertex_colors");
   const JsonValue* colorFaces = j.Member("vertex_color_faces");
   if (colorFaces && !colors) Fail(Key(path, "vertex_color_faces"), "needs \"vertex_colors\"");
   if (!colors) return;
-  const std::string colorsPath = Key(path, "vertex_colors");
+  const KeyPath colorsPath = Key(path, "vertex_colors");
   ExpectList(*colors, colorsPath, "the vertex colours");
   if (!colorFaces && colors->Size() != mesh.vertices.size()) {
     Expected(*colors, colorsPath,
@@ -33,7 +33,7 @@ void ReadVertexColors(SimMesh& mesh, const JsonValue& j, const std::string& path
     for (const SimFace& face : mesh.faces) mesh.colorFaces.push_back(face.verts);
     return;
   }
-  const std::string facesPath = Key(path, "vertex_color_faces");
+  const KeyPath facesPath = Key(path, "vertex_color_faces");
   ExpectList(*colorFaces, facesPath, "the colour faces");
   for (const JsonValue& face : *colorFaces) {
     mesh.colorFaces.push_back(ReadFace(face, Index(facesPath, mesh.colorFaces.size()),
@@ -43,20 +43,22 @@ void ReadVertexColors(SimMesh& mesh, const JsonValue& j, const std::string& path
 
 }  // namespace
 
-SimMesh ReadMesh(const JsonValue& j, const std::string& path) {
+SimMesh ReadMesh(const JsonValue& j, const KeyPath& path) {
   ExpectObject(j, path, "a mesh");
   CheckKeys(j, path, "a mesh",
             {"vertices", "faces", "mat_ids", "vertex_colors", "vertex_color_faces"});
   SimMesh mesh;
-  const std::string verticesPath = Key(path, "vertices");
+  const KeyPath verticesPath = Key(path, "vertices");
   const JsonValue& vertices = Required(j, path, "vertices");
   ExpectList(vertices, verticesPath, "the vertices");
+  mesh.vertices.reserve(vertices.Size());
   for (const JsonValue& vertex : vertices) {
     mesh.vertices.push_back(ReadPoint3(vertex, Index(verticesPath, mesh.vertices.size())));
   }
-  const std::string facesPath = Key(path, "faces");
+  const KeyPath facesPath = Key(path, "faces");
   const JsonValue& faces = Required(j, path, "faces");
   ExpectList(faces, facesPath, "the faces");
+  mesh.faces.reserve(faces.Size());
   for (const JsonValue& face : faces) {
     SimFace read;
     read.verts =
@@ -64,7 +66,7 @@ SimMesh ReadMesh(const JsonValue& j, const std::string& path) {
     mesh.faces.push_back(read);
   }
   if (const JsonValue* matIds = j.Member("mat_ids")) {
-    const std::string idsPath = Key(path, "mat_ids");
+    const KeyPath idsPath = Key(path, "mat_ids");
     if (!matIds->IsList() || matIds->Size() != mesh.faces.size()) {
       Expected(*matIds, idsPath,
                "a list of one material id per face (" + std::to_string(mesh.faces.size()) + ")");
@@ -79,11 +81,11 @@ SimMesh ReadMesh(const JsonValue& j, const std::string& path) {
   return mesh;
 }
 
-Matrix3 ReadTransform(const JsonValue& j, const std::string& path) {
+Matrix3 ReadTransform(const JsonValue& j, const KeyPath& path) {
   ExpectObject(j, path, "a transform");
   if (const JsonValue* matrix = j.Member("matrix")) {
     CheckKeys(j, path, "a transform given as a matrix", {"matrix"});
-    const std::string matrixPath = Key(path, "matrix");
+    const KeyPath matrixPath = Key(path, "matrix");
     if (!matrix->IsList() || matrix->Size() != 4) {
       Expected(*matrix, matrixPath,
                "four rows [[r00, r01, r02], [r10, r11, r12], [r20, r21, r22], [tx, ty, tz]]");
@@ -102,7 +104,7 @@ Matrix3 ReadTransform(const JsonValue& j, const std::string& path) {
   Point3 scale{1, 1, 1};
   if (const JsonValue* p = j.Member("position")) position = ReadPoint3(*p, Key(path, "position"));
   if (const JsonValue* r = j.Member("rotation")) {
-    const std::vector<float> q = ReadFloatList(*r, Key(path, "rotation"), 4, 4, "[x, y, z, w]");
+    const FloatList q = ReadFloatList(*r, Key(path, "rotation"), 4, 4, "[x, y, z, w]");
     const double length = std::sqrt(double(q[0]) * q[0] + double(q[1]) * q[1] +
                                     double(q[2]) * q[2] + double(q[3]) * q[3]);
     if (length == 0) Fail(Key(path, "rotation"), "a rotation must not be the zero quaternion");
@@ -113,7 +115,7 @@ Matrix3 ReadTransform(const JsonValue& j, const std::string& path) {
   return ComposeMatrix(position, rotation, scale);
 }
 
-SimUvGen ReadUvGen(const JsonValue& j, const std::string& path) {
+SimUvGen ReadUvGen(const JsonValue& j, const KeyPath& path) {
   ExpectObject(j, path, "a UV generator");
   CheckKeys(j, path, "a UV generator",
             {"u_scale", "v_scale", "tiling", "offset", "channel", "w_angle"});
@@ -122,7 +124,7 @@ SimUvGen ReadUvGen(const JsonValue& j, const std::string& path) {
   if (const JsonValue* v = j.Member("v_scale")) uv.vScale = ReadFloat(*v, Key(path, "v_scale"));
   if (const JsonValue* v = j.Member("tiling")) uv.tiling = ReadInt32(*v, Key(path, "tiling"));
   if (const JsonValue* v = j.Member("offset")) {
-    const std::vector<float> offset = ReadFloatList(*v, Key(path, "offset"), 2, 2, "[u, v]");
+    const FloatList offset = ReadFloatList(*v, Key(path, "offset"), 2, 2, "[u, v]");
     uv.offsetU = offset[0];
     uv.offsetV = offset[1];
   }
@@ -131,18 +133,18 @@ SimUvGen ReadUvGen(const JsonValue& j, const std::string& path) {
   return uv;
 }
 
-std::vector<SimGradientStop> ReadGradientStops(const JsonValue& j, const std::string& path) {
+std::vector<SimGradientStop> ReadGradientStops(const JsonValue& j, const KeyPath& path) {
   ExpectList(j, path, "the gradient's colour stops");
   std::vector<SimGradientStop> stops;
   for (const JsonValue& item : j) {
-    const std::string stopPath = Index(path, stops.size());
+    const KeyPath stopPath = Index(path, stops.size());
     ExpectObject(item, stopPath, "a colour stop");
     CheckKeys(item, stopPath, "a colour stop", {"position", "color"});
     SimGradientStop stop;
     const JsonValue& position = Required(item, stopPath, "position");
     if (!position.IsNull())
       stop.position = ReadFloatIn(position, Key(stopPath, "position"), 0, 100);
-    const std::string colorPath = Key(stopPath, "color");
+    const KeyPath colorPath = Key(stopPath, "color");
     const JsonValue& color = Required(item, stopPath, "color");
     if (!color.IsList() || color.Size() != 3) Expected(color, colorPath, "[r, g, b]");
     stop.color = Color{ReadFloatIn(color.Item(0), Index(colorPath, 0), 0, 255),

@@ -10,10 +10,10 @@
 
 namespace larkspur::sim::scene_file {
 
-SimMesh ReadMesh(const JsonValue& j, const std::string& path);
+SimMesh ReadMesh(const JsonValue& j, const KeyPath& path);
 // Either a matrix alone, or any of position, rotation and scale.
-Matrix3 ReadTransform(const JsonValue& j, const std::string& path);
-SimUvGen ReadUvGen(const JsonValue& j, const std::string& path);
-std::vector<SimGradientStop> ReadGradientStops(const JsonValue& j, const std::string& path);
+Matrix3 ReadTransform(const JsonValue& j, const KeyPath& path);
+SimUvGen ReadUvGen(const JsonValue& j, const KeyPath& path);
+std::vector<SimGradientStop> ReadGradientStops(const JsonValue& j, const KeyPath& path);
 
 }  // namespace larkspur::sim::scene_file

@@ -20,6 +20,8 @@ constexpr std::string_view kFormat = "larkspur-scene";
 constexpr int kVersion = 1;
 // Deeper nesting is no scene anyone builds, and the reader and the scripts recurse over it.
 constexpr int kMaxNodeDepth = 1000;
+constexpr int kMinParamId = std::numeric_limits<ParamId>::min();
+constexpr size_t kParamIdCount = size_t{1} << (8 * sizeof(ParamId));
 
 // What an anim is, for messages.
 std::string AnimKind(const SimAnim& anim) {
@@ -80,7 +82,7 @@ std::string_view RefKindName(RefKind kind) {
   return {};
 }
 
-SClassId ReadSuper(const JsonValue& j, const std::string& path) {
+SClassId ReadSuper(const JsonValue& j, const KeyPath& path) {
   if (j.IsString()) {
     if (auto id = SuperClassByName(j.String())) return *id;
   } else if (j.IsInteger()) {
@@ -89,7 +91,7 @@ SClassId ReadSuper(const JsonValue& j, const std::string& path) {
   Expected(j, path, "one of " + SuperClassNameList() + ", or a number");
 }
 
-ClassId ReadClassId(const JsonValue& j, const std::string& path) {
+ClassId ReadClassId(const JsonValue& j, const KeyPath& path) {
   if (!j.IsList() || j.Size() != 2) Expected(j, path, "[a, b]");
   const long long max = std::numeric_limits<uint32_t>::max();
   return ClassId{static_cast<uint32_t>(ReadInteger(j.Item(0), Index(path, 0), 0, max)),
@@ -97,7 +99,7 @@ ClassId ReadClassId(const JsonValue& j, const std::string& path) {
 }
 
 // The keys an anim takes: the common ones, and those of its kind.
-void CheckAnimKeys(const SimAnim& anim, const JsonValue& j, const std::string& path) {
+void CheckAnimKeys(const SimAnim& anim, const JsonValue& j, const KeyPath& path) {
   switch (anim.superClass) {
     case sc::kMaterial:
       CheckKeys(j, path, "a material",
@@ -166,14 +168,14 @@ class SceneReader {
     std::string path;
   };
 
-  SimAnim* ReadRef(const JsonValue& j, const std::string& path, RefKind kind, bool nullable) {
+  SimAnim* ReadRef(const JsonValue& j, const KeyPath& path, RefKind kind, bool nullable) {
     if (j.IsNull() && nullable) return nullptr;
     if (!j.IsString()) {
       Expected(j, path,
                std::string("the id of ") + std::string(RefKindName(kind)) +
                    (nullable ? " or null" : ""));
     }
-    const std::string id = IdOf(std::string(j.String()), path, "an id");
+    const std::string id = IdOf(j.String(), path, "an id");
     SimAnim* anim = host_.FindAnim(id);
     if (!anim) Fail(path, "no anim has the id " + Quoted(id));
     if (!Accepts(kind, anim->superClass)) {
@@ -183,7 +185,7 @@ class SceneReader {
     return anim;
   }
 
-  std::vector<Anim*> ReadRefList(const JsonValue& j, const std::string& path, std::string_view what,
+  std::vector<Anim*> ReadRefList(const JsonValue& j, const KeyPath& path, std::string_view what,
                                  RefKind kind, bool nullable) {
     ExpectList(j, path, what);
     std::vector<Anim*> refs;
@@ -194,10 +196,10 @@ class SceneReader {
 
   // Every anim is made before any body is read, so that references may point anywhere.
   void ReadAnims(const JsonValue& anims) {
-    ExpectObject(anims, "anims", "the anims by id");
+    const KeyPath animsPath = "anims";
+    ExpectObject(anims, animsPath, "the anims by id");
     struct Head {
       std::string id;
-      std::string path;
       const JsonValue* json = nullptr;
       SClassId super = 0;
       Text className;
@@ -205,11 +207,12 @@ class SceneReader {
       std::optional<AnimHandle> handle;
     };
     std::vector<Head> heads;
-    std::unordered_map<AnimHandle, std::string> handleOwners;
+    heads.reserve(anims.Size());
+    std::unordered_map<AnimHandle, size_t> handleOwners;  // the head that gives the handle
     AnimHandle highest = 0;
     for (const JsonValue& j : anims) {
-      const std::string path = Key("anims", j.MemberKey());
-      Head head{IdOf(std::string(j.MemberKey()), path, "an anim id"), path, &j, 0, {}, {}, {}};
+      const KeyPath path = Key(animsPath, j.MemberKey());
+      Head head{IdOf(j.MemberKey(), path, "an anim id"), &j, 0, {}, {}, {}};
       if (head.id.empty()) Fail(path, "an anim id must not be empty");
       ExpectObject(j, path, "an anim");
       head.super = ReadSuper(Required(j, path, "super"), Key(path, "super"));
@@ -221,11 +224,11 @@ class SceneReader {
         head.handle = static_cast<AnimHandle>(
             ReadInteger(*h, Key(path, "handle"), 0, std::numeric_limits<int64_t>::max()));
         if (*head.handle != 0) {
-          auto [owner, fresh] = handleOwners.try_emplace(*head.handle, head.id);
+          auto [owner, fresh] = handleOwners.try_emplace(*head.handle, heads.size());
           if (!fresh) {
             Fail(Key(path, "handle"), "the handle " + std::to_string(*head.handle) +
                                           " is already the handle of anim " +
-                                          Quoted(owner->second) + "; handles are unique");
+                                          Quoted(heads[owner->second].id) + "; handles are unique");
           }
           highest = std::max(highest, *head.handle);
         }
@@ -234,18 +237,20 @@ class SceneReader {
     }
     // The handles the file leaves to the host come after every handle the file gives.
     host_.ReserveHandlesThrough(highest);
+    host_.ReserveAnims(heads.size());
     std::vector<SimAnim*> created;
-    for (const Head& head : heads) {
-      SimAnim& anim = host_.NewAnim(head.super, head.className, head.classId, head.id);
+    created.reserve(heads.size());
+    for (Head& head : heads) {
+      SimAnim& anim = host_.NewAnim(head.super, std::move(head.className), head.classId, head.id);
       if (head.handle) anim.handle = *head.handle;
       created.push_back(&anim);
     }
     for (size_t i = 0; i < heads.size(); ++i) {
-      ReadAnimBody(*created[i], *heads[i].json, heads[i].path);
+      ReadAnimBody(*created[i], *heads[i].json, Key(animsPath, heads[i].json->MemberKey()));
     }
   }
 
-  void ReadAnimBody(SimAnim& anim, const JsonValue& j, const std::string& path) {
+  void ReadAnimBody(SimAnim& anim, const JsonValue& j, const KeyPath& path) {
     CheckAnimKeys(anim, j, path);
     if (const JsonValue* params = j.Member("params"))
       ReadParams(anim, *params, Key(path, "params"));
@@ -284,10 +289,10 @@ class SceneReader {
     }
   }
 
-  void ReadSubTexmaps(SimAnim& anim, const JsonValue& j, const std::string& path) {
+  void ReadSubTexmaps(SimAnim& anim, const JsonValue& j, const KeyPath& path) {
     ExpectList(j, path, "the sub-texmaps");
     for (const JsonValue& item : j) {
-      const std::string slotPath = Index(path, anim.subTexmaps.size());
+      const KeyPath slotPath = Index(path, anim.subTexmaps.size());
       ExpectObject(item, slotPath, "a sub-texmap slot");
       CheckKeys(item, slotPath, "a sub-texmap slot", {"slot", "map"});
       SimSubTexmap slot;
@@ -298,33 +303,37 @@ class SceneReader {
     }
   }
 
-  void ReadParams(SimAnim& anim, const JsonValue& j, const std::string& path) {
+  void ReadParams(SimAnim& anim, const JsonValue& j, const KeyPath& path) {
     ExpectList(j, path, "the parameter blocks");
     for (const JsonValue& defs : j) {
-      const std::string blockPath = Index(path, anim.blocks.size());
+      const KeyPath blockPath = Index(path, anim.blocks.size());
       auto block = std::make_unique<SimParamBlock>();
       if (defs.IsNull()) {
         block->hasDesc = false;
       } else {
         ExpectList(defs, blockPath, "a parameter block (a list of definitions) or null");
-        std::unordered_map<ParamId, size_t> idOwners;
+        if (paramIds_.empty()) paramIds_.resize(kParamIdCount);
+        ++blocksRead_;
+        block->defs.reserve(defs.Size());
         for (const JsonValue& def : defs) {
           const size_t d = block->defs.size();
-          const std::string defPath = Index(blockPath, d);
+          const KeyPath defPath = Index(blockPath, d);
           block->defs.push_back(ReadParamDef(def, defPath, d));
-          auto [owner, fresh] = idOwners.try_emplace(block->defs.back().def.id, d);
-          if (!fresh) {
-            Fail(Key(defPath, "id"),
-                 "the parameter id " + std::to_string(block->defs.back().def.id) +
-                     " is already the id of " + Index(blockPath, owner->second));
+          const ParamId id = block->defs.back().def.id;
+          ParamIdUse& use = paramIds_[id - kMinParamId];
+          if (use.block == blocksRead_) {
+            Fail(Key(defPath, "id"), "the parameter id " + std::to_string(id) +
+                                         " is already the id of " +
+                                         Index(blockPath, use.definition).Text());
           }
+          use = ParamIdUse{blocksRead_, d};
         }
       }
       anim.blocks.push_back(std::move(block));
     }
   }
 
-  SimParamDef ReadParamDef(const JsonValue& j, const std::string& path, size_t position) {
+  SimParamDef ReadParamDef(const JsonValue& j, const KeyPath& path, size_t position) {
     ExpectObject(j, path, "a parameter definition");
     CheckKeys(j, path, "a parameter definition", {"name", "type", "id", "value"});
     SimParamDef def;
@@ -350,7 +359,7 @@ class SceneReader {
     if (ValueKindOf(def.def.type) == SimValueKind::kNone) return def;
     const JsonValue* value = j.Member("value");
     if (!value) Fail(path, "missing required key \"value\"");
-    const std::string valuePath = Key(path, "value");
+    const KeyPath valuePath = Key(path, "value");
     def.hasValue = true;
     if (IsTableType(def.def.type)) {
       ExpectList(*value, valuePath, "the table's values");
@@ -364,7 +373,7 @@ class SceneReader {
     return def;
   }
 
-  SimValue ReadParamValue(const JsonValue& j, const std::string& path, ParamType type) {
+  SimValue ReadParamValue(const JsonValue& j, const KeyPath& path, ParamType type) {
     SimValue value;
     switch (ValueKindOf(type)) {
       case SimValueKind::kFloat:
@@ -383,9 +392,9 @@ class SceneReader {
         }
         break;
       case SimValueKind::kColor: {
-        const std::vector<float> c = ReadFloatList(j, path, 3, 4, "[r, g, b] or [r, g, b, a]");
+        const FloatList c = ReadFloatList(j, path, 3, 4, "[r, g, b] or [r, g, b, a]");
         value.color = Color{c[0], c[1], c[2]};
-        value.hasAlpha = c.size() == 4;
+        value.hasAlpha = c.size == 4;
         if (value.hasAlpha) value.alpha = c[3];
         break;
       }
@@ -409,7 +418,7 @@ class SceneReader {
     return value;
   }
 
-  void ReadNode(const JsonValue& j, const std::string& path, SimNode& parent, int depth) {
+  void ReadNode(const JsonValue& j, const KeyPath& path, SimNode& parent, int depth) {
     if (depth > kMaxNodeDepth) {
       Fail(path, "nodes nest deeper than " + std::to_string(kMaxNodeDepth) + " levels");
     }
@@ -422,7 +431,7 @@ class SceneReader {
     if (const JsonValue* id = j.Member("id")) {
       node->id = IdOf(ReadString(*id, Key(path, "id")), Key(path, "id"), "a node id");
       if (node->id.empty()) Fail(Key(path, "id"), "a node id must not be empty");
-      auto [owner, fresh] = nodeIds_.try_emplace(node->id, NodeEntry{node.get(), path});
+      auto [owner, fresh] = nodeIds_.try_emplace(node->id, NodeEntry{node.get(), path.Text()});
       if (!fresh) {
         Fail(Key(path, "id"),
              "the node id " + Quoted(node->id) + " is already the id of " + owner->second.path);
@@ -438,15 +447,16 @@ class SceneReader {
       node->transform = ReadTransform(*transform, Key(path, "transform"));
     }
     if (const JsonValue* target = j.Member("target")) {
-      const std::string targetPath = Key(path, "target");
-      targets_.push_back(PendingTarget{
-          node.get(), IdOf(ReadString(*target, targetPath), targetPath, "an id"), targetPath});
+      const KeyPath targetPath = Key(path, "target");
+      targets_.push_back(PendingTarget{node.get(),
+                                       IdOf(ReadString(*target, targetPath), targetPath, "an id"),
+                                       targetPath.Text()});
     }
     if (const JsonValue* head = j.Member("group_head")) {
       node->groupHead = ReadBool(*head, Key(path, "group_head"));
     }
     if (const JsonValue* children = j.Member("children")) {
-      const std::string childrenPath = Key(path, "children");
+      const KeyPath childrenPath = Key(path, "children");
       ExpectList(*children, childrenPath, "the node's children");
       size_t i = 0;
       for (const JsonValue& child : *children) {
@@ -459,13 +469,14 @@ class SceneReader {
   void ResolveTargets() {
     for (const PendingTarget& pending : targets_) {
       auto it = nodeIds_.find(pending.id);
-      if (it == nodeIds_.end()) Fail(pending.path, "no node has the id " + Quoted(pending.id));
+      if (it == nodeIds_.end())
+        Fail(KeyPath::Of(pending.path), "no node has the id " + Quoted(pending.id));
       pending.node->target = it->second.node;
     }
   }
 
   void ReadSettings(const JsonValue& j) {
-    const std::string path = "scene";
+    const KeyPath path = "scene";
     ExpectObject(j, path, "the scene settings");
     CheckKeys(j, path, "the \"scene\" object",
               {"file_name", "file_path", "time", "meters_per_unit", "user_scripts_dir",
@@ -497,7 +508,7 @@ class SceneReader {
       }
     }
     if (const JsonValue* v = j.Member("resolve")) {
-      const std::string resolvePath = Key(path, "resolve");
+      const KeyPath resolvePath = Key(path, "resolve");
       ExpectObject(*v, resolvePath, "the resolved paths by path");
       for (const JsonValue& member : *v) {
         host_.resolve[TextOf(member.MemberKey())] =
@@ -509,6 +520,15 @@ class SceneReader {
                                          RefKind::kMaterialOrMap, false);
     }
   }
+
+  // Which block last had each parameter id (numbered from 1), and at which definition: a repeated
+  // id is found without a set per block.
+  struct ParamIdUse {
+    size_t block = 0;
+    size_t definition = 0;
+  };
+  std::vector<ParamIdUse> paramIds_;
+  size_t blocksRead_ = 0;
 
   SimHost& host_;
   std::unordered_map<std::string, NodeEntry> nodeIds_;

@@ -1,5 +1,7 @@
 #include "host/sim/scene_text.h"
 
+#include <algorithm>
+
 #include "host/text.h"
 
 namespace larkspur::sim::scene_file {
@@ -98,6 +100,11 @@ std::string QuoteText(std::u16string_view text) {
 }
 
 std::optional<std::string> CarryLoneSurrogates(std::string_view json) {
+  // Only a \u escape or the carrier is ever carried: most texts have neither.
+  if (json.find("\\u") == std::string_view::npos &&
+      json.find(kCarrierUtf8) == std::string_view::npos) {
+    return std::nullopt;
+  }
   std::string carried;
   size_t copied = 0;  // json up to here is in carried
   auto copyThrough = [&](size_t end) {
@@ -142,6 +149,10 @@ std::optional<std::string> CarryLoneSurrogates(std::string_view json) {
 }
 
 host::Text TextOf(std::string_view utf8) {
+  // ASCII, as most names are, is its own UTF-16 and carries nothing.
+  if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return (c & 0x80) == 0; })) {
+    return host::Text(utf8.begin(), utf8.end());
+  }
   host::Text text = FromUtf8(utf8);
   if (text.find(kCarrier) == host::Text::npos) return text;
   host::Text restored;

@@ -50,29 +50,29 @@ std::string Describe(const JsonValue& j) {
   return {};
 }
 
-void Expected(const JsonValue& j, const std::string& path, std::string_view what) {
+void Expected(const JsonValue& j, const KeyPath& path, std::string_view what) {
   Fail(path, "expected " + std::string(what) + ", found " + Describe(j));
 }
 
-void ExpectObject(const JsonValue& j, const std::string& path, std::string_view what) {
+void ExpectObject(const JsonValue& j, const KeyPath& path, std::string_view what) {
   if (!j.IsObject()) Expected(j, path, std::string(what) + " (an object)");
 }
 
-void ExpectList(const JsonValue& j, const std::string& path, std::string_view what) {
+void ExpectList(const JsonValue& j, const KeyPath& path, std::string_view what) {
   if (!j.IsList()) Expected(j, path, std::string(what) + " (a list)");
 }
 
-const JsonValue& Required(const JsonValue& j, const std::string& path, std::string_view key) {
+const JsonValue& Required(const JsonValue& j, const KeyPath& path, std::string_view key) {
   const JsonValue* member = j.Member(key);
   if (!member) Fail(path, "missing required key " + Quoted(key));
   return *member;
 }
 
-void CheckKeys(const JsonValue& j, const std::string& path, std::string_view what,
+void CheckKeys(const JsonValue& j, const KeyPath& path, std::string_view what,
                std::initializer_list<std::string_view> allowed) {
   for (const JsonValue& member : j) {
     bool known = false;
-    for (std::string_view name : allowed) known = known || member.MemberKey() == name;
+    for (std::string_view name : allowed) known = known || member.HasKey(name);
     if (!known) {
       Fail(Key(path, member.MemberKey()),
            "unknown key; " + std::string(what) + " takes only: " + JoinNames(allowed));
@@ -80,23 +80,23 @@ void CheckKeys(const JsonValue& j, const std::string& path, std::string_view wha
   }
 }
 
-std::string ReadString(const JsonValue& j, const std::string& path) {
+std::string ReadString(const JsonValue& j, const KeyPath& path) {
   if (!j.IsString()) Expected(j, path, "a string");
   return std::string(j.String());
 }
 
-Text ReadText(const JsonValue& j, const std::string& path) {
+Text ReadText(const JsonValue& j, const KeyPath& path) {
   return TextOf(ReadString(j, path));
 }
 
-std::optional<Text> ReadNullableText(const JsonValue& j, const std::string& path) {
+std::optional<Text> ReadNullableText(const JsonValue& j, const KeyPath& path) {
   if (j.IsNull()) return std::nullopt;
   if (!j.IsString()) Expected(j, path, "a string or null");
   return TextOf(j.String());
 }
 
-std::string IdOf(const std::string& carried, const std::string& path, std::string_view what) {
-  if (carried.find(kCarrierUtf8) == std::string::npos) return carried;
+std::string IdOf(std::string_view carried, const KeyPath& path, std::string_view what) {
+  if (carried.find(kCarrierUtf8) == std::string_view::npos) return std::string(carried);
   const Text text = TextOf(carried);
   for (size_t i = 0; i < text.size(); ++i) {
     if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
@@ -109,42 +109,44 @@ std::string IdOf(const std::string& carried, const std::string& path, std::strin
   return ToUtf8(text);
 }
 
-long long ReadInteger(const JsonValue& j, const std::string& path, long long min, long long max) {
-  const std::string range = "an integer from " + std::to_string(min) + " to " + std::to_string(max);
+long long ReadInteger(const JsonValue& j, const KeyPath& path, long long min, long long max) {
+  auto outOfRange = [&] {
+    Expected(j, path, "an integer from " + std::to_string(min) + " to " + std::to_string(max));
+  };
   if (j.IsFloat()) {
     // 1.0 and 1e2 are integers written as JSON allows.
     const double value = j.Number();
     if (std::trunc(value) != value || value < static_cast<double>(min) ||
         value > static_cast<double>(max)) {
-      Expected(j, path, range);
+      outOfRange();
     }
     return static_cast<long long>(value);
   }
-  if (!j.IsInteger()) Expected(j, path, range);
+  if (!j.IsInteger()) outOfRange();
   if (j.IsUnsigned()) {
-    if (j.Unsigned() > static_cast<unsigned long long>(max)) Expected(j, path, range);
+    if (j.Unsigned() > static_cast<unsigned long long>(max)) outOfRange();
     return static_cast<long long>(j.Unsigned());
   }
-  if (j.Integer() < min || j.Integer() > max) Expected(j, path, range);
+  if (j.Integer() < min || j.Integer() > max) outOfRange();
   return j.Integer();
 }
 
-int32_t ReadInt32(const JsonValue& j, const std::string& path) {
+int32_t ReadInt32(const JsonValue& j, const KeyPath& path) {
   return static_cast<int32_t>(ReadInteger(j, path, std::numeric_limits<int32_t>::min(),
                                           std::numeric_limits<int32_t>::max()));
 }
 
-double ReadDouble(const JsonValue& j, const std::string& path) {
+double ReadDouble(const JsonValue& j, const KeyPath& path) {
   if (!j.IsNumber() || !std::isfinite(j.Number())) Expected(j, path, "a number");
   return j.Number();
 }
 
-float ReadFloat(const JsonValue& j, const std::string& path) {
+float ReadFloat(const JsonValue& j, const KeyPath& path) {
   if (!j.IsNumber()) Expected(j, path, "a number");
   return host::NarrowToFloat(j.Number());
 }
 
-float ReadFloatIn(const JsonValue& j, const std::string& path, float min, float max) {
+float ReadFloatIn(const JsonValue& j, const KeyPath& path, float min, float max) {
   const float value = ReadFloat(j, path);
   if (value < min || value > max) {
     Fail(path, "expected a number from " + std::to_string(static_cast<int>(min)) + " to " +
@@ -153,25 +155,28 @@ float ReadFloatIn(const JsonValue& j, const std::string& path, float min, float 
   return value;
 }
 
-bool ReadBool(const JsonValue& j, const std::string& path) {
+bool ReadBool(const JsonValue& j, const KeyPath& path) {
   if (!j.IsBool()) Expected(j, path, "true or false");
   return j.Bool();
 }
 
-std::vector<float> ReadFloatList(const JsonValue& j, const std::string& path, size_t minCount,
-                                 size_t maxCount, std::string_view shape) {
+FloatList ReadFloatList(const JsonValue& j, const KeyPath& path, size_t minCount, size_t maxCount,
+                        std::string_view shape) {
   if (!j.IsList() || j.Size() < minCount || j.Size() > maxCount) Expected(j, path, shape);
-  std::vector<float> values;
-  for (const JsonValue& item : j) values.push_back(ReadFloat(item, Index(path, values.size())));
-  return values;
+  FloatList list;
+  for (const JsonValue& item : j) {
+    list.values[list.size] = ReadFloat(item, Index(path, list.size));
+    ++list.size;
+  }
+  return list;
 }
 
-host::Point3 ReadPoint3(const JsonValue& j, const std::string& path) {
-  const std::vector<float> v = ReadFloatList(j, path, 3, 3, "[x, y, z]");
+host::Point3 ReadPoint3(const JsonValue& j, const KeyPath& path) {
+  const FloatList v = ReadFloatList(j, path, 3, 3, "[x, y, z]");
   return host::Point3{v[0], v[1], v[2]};
 }
 
-std::array<uint32_t, 3> ReadFace(const JsonValue& j, const std::string& path, size_t vertexCount,
+std::array<uint32_t, 3> ReadFace(const JsonValue& j, const KeyPath& path, size_t vertexCount,
                                  std::string_view what) {
   if (!j.IsList() || j.Size() != 3) Expected(j, path, "[a, b, c]");
   if (vertexCount == 0) Fail(path, "a face needs " + std::string(what) + " to index");

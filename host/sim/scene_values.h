@@ -19,37 +19,43 @@ std::string Quoted(std::string_view text);
 
 // What a value is, for messages: "a number (2.5)", "a string (\"x\")", "a list", ...
 std::string Describe(const JsonValue& j);
-[[noreturn]] void Expected(const JsonValue& j, const std::string& path, std::string_view what);
+[[noreturn]] void Expected(const JsonValue& j, const KeyPath& path, std::string_view what);
 
-void ExpectObject(const JsonValue& j, const std::string& path, std::string_view what);
-void ExpectList(const JsonValue& j, const std::string& path, std::string_view what);
-const JsonValue& Required(const JsonValue& j, const std::string& path, std::string_view key);
+void ExpectObject(const JsonValue& j, const KeyPath& path, std::string_view what);
+void ExpectList(const JsonValue& j, const KeyPath& path, std::string_view what);
+const JsonValue& Required(const JsonValue& j, const KeyPath& path, std::string_view key);
 // Every key of the object j must be one of allowed; what names the object in the message.
-void CheckKeys(const JsonValue& j, const std::string& path, std::string_view what,
+void CheckKeys(const JsonValue& j, const KeyPath& path, std::string_view what,
                std::initializer_list<std::string_view> allowed);
 
-std::string ReadString(const JsonValue& j, const std::string& path);
-host::Text ReadText(const JsonValue& j, const std::string& path);
-std::optional<host::Text> ReadNullableText(const JsonValue& j, const std::string& path);
+std::string ReadString(const JsonValue& j, const KeyPath& path);
+host::Text ReadText(const JsonValue& j, const KeyPath& path);
+std::optional<host::Text> ReadNullableText(const JsonValue& j, const KeyPath& path);
 // An id as the host holds it, UTF-8, which has no form for a lone surrogate; what names the id in
 // the message ("a node id").
-std::string IdOf(const std::string& carried, const std::string& path, std::string_view what);
+std::string IdOf(std::string_view carried, const KeyPath& path, std::string_view what);
 
-long long ReadInteger(const JsonValue& j, const std::string& path, long long min, long long max);
-int32_t ReadInt32(const JsonValue& j, const std::string& path);
-double ReadDouble(const JsonValue& j, const std::string& path);
+long long ReadInteger(const JsonValue& j, const KeyPath& path, long long min, long long max);
+int32_t ReadInt32(const JsonValue& j, const KeyPath& path);
+double ReadDouble(const JsonValue& j, const KeyPath& path);
 // A number as the host stores it: rounded to a 32-bit float, so that a number beyond the float
 // range becomes an infinity.
-float ReadFloat(const JsonValue& j, const std::string& path);
-float ReadFloatIn(const JsonValue& j, const std::string& path, float min, float max);
-bool ReadBool(const JsonValue& j, const std::string& path);
+float ReadFloat(const JsonValue& j, const KeyPath& path);
+float ReadFloatIn(const JsonValue& j, const KeyPath& path, float min, float max);
+bool ReadBool(const JsonValue& j, const KeyPath& path);
 
-// A list of minCount to maxCount numbers; shape names it in the message ("[x, y, z]").
-std::vector<float> ReadFloatList(const JsonValue& j, const std::string& path, size_t minCount,
-                                 size_t maxCount, std::string_view shape);
-host::Point3 ReadPoint3(const JsonValue& j, const std::string& path);
+// A list of minCount to maxCount numbers, at most four; shape names it in the message
+// ("[x, y, z]").
+struct FloatList {
+  std::array<float, 4> values{};
+  size_t size = 0;
+  float operator[](size_t index) const { return values[index]; }
+};
+FloatList ReadFloatList(const JsonValue& j, const KeyPath& path, size_t minCount, size_t maxCount,
+                        std::string_view shape);
+host::Point3 ReadPoint3(const JsonValue& j, const KeyPath& path);
 // Three indices below vertexCount; what names the indexed things ("vertices").
-std::array<uint32_t, 3> ReadFace(const JsonValue& j, const std::string& path, size_t vertexCount,
+std::array<uint32_t, 3> ReadFace(const JsonValue& j, const KeyPath& path, size_t vertexCount,
                                  std::string_view what);
 
 }  // namespace larkspur::sim::scene_file

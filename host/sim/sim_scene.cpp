@@ -247,6 +247,12 @@ std::string SimHost::FreshId(const std::string& hint) {
   return id;
 }
 
+void SimHost::ReserveAnims(size_t count) {
+  anims_.reserve(anims_.size() + count);
+  animIndex_.reserve(animIndex_.size() + count);
+  animsById_.reserve(animsById_.size() + count);
+}
+
 void SimHost::ReserveHandlesThrough(AnimHandle handle) {
   nextHandle_ = std::max(nextHandle_, handle + 1);
 }

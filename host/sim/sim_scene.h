@@ -60,7 +60,7 @@ class SimParamBlock : public host::ParamBlock {
 
   bool HasDesc() const override { return hasDesc; }
   int DescCount() const override { return static_cast<int>(defs.size()); }
-  host::ParamDef DescParamDef(int index) const override { return defs.at(index).def; }
+  const host::ParamDef& DescParamDef(int index) const override { return defs.at(index).def; }
   bool GetValue(ParamId id, TimeValue t, float& value, int tabIndex) const override;
   bool GetValue(ParamId id, TimeValue t, int& value, int tabIndex) const override;
   bool GetValue(ParamId id, TimeValue t, Color& value, int tabIndex) const override;
@@ -224,6 +224,7 @@ class SimHost : public host::Interface {
   TimeValue time = 0;
   double metersPerUnit = 0.0254;
   Text userScriptsDir;
+  void* mainWindow = nullptr;  // the host application's main window, when one runs the scene
   FbxExportMode fbxExport = FbxExportMode::kWrites;
   std::unordered_map<Text, Text> resolve;
   std::optional<std::vector<Anim*>> sceneMaterials;  // absent: the materials of all nodes
@@ -244,6 +245,8 @@ class SimHost : public host::Interface {
                    const std::string& idHint = {});
   // Later fresh handles are all greater than handle.
   void ReserveHandlesThrough(AnimHandle handle);
+  // Room for this many more anims, so that a scene of known size is made without rehashing.
+  void ReserveAnims(size_t count);
   // Frees an anim made by ConvertToType that nothing holds.
   void Release(Anim* anim);
   // The anims of the scene in creation order.
@@ -257,7 +260,7 @@ class SimHost : public host::Interface {
   Text GetCurFileName() const override { return fileName; }
   Text GetCurFilePath() const override { return filePath; }
   Text GetDir(int which) const override;
-  void* GetMAXHWnd() const override { return nullptr; }
+  void* GetMAXHWnd() const override { return mainWindow; }
   bool ExportToFile(const Text& path, bool suppressPrompts, uint32_t options) override;
   void Log(host::LogType type, const Text& title, const Text& text) override;
   double GetSystemUnitScale(int unitType) const override;

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Checks the larkspur command line as a user meets it: the help texts against help/*.txt, usage
-errors, exit codes, bad scene files, the written-back scene, paths beyond ASCII, and balance and
-submit against the stand-in service that the ctest fixture started (LARKSPUR_TEST_SERVICE,
-LARKSPUR_TEST_CA).
+errors, exit codes, bad scene files, the written-back scene, paths beyond ASCII, the output of the
+single-step commands, and balance and submit against the stand-in service that the ctest fixture
+started (LARKSPUR_TEST_SERVICE, LARKSPUR_TEST_CA).
 
 usage: check_cli.py LARKSPUR [EMULATOR...] [--update]
   --update  rewrite help/*.txt from the program's help texts
@@ -17,6 +17,7 @@ import tempfile
 
 HERE = pathlib.Path(__file__).resolve().parent
 GOOD_SCENE = HERE / "duplicates.scene.json"
+STEPS_SCENE = HERE / "steps.scene.json"
 TOKEN_SOURCE = "(larkspur reads it from the environment variable LARKSPUR_TOKEN.)\n"
 
 
@@ -25,11 +26,12 @@ class Checks:
         self.command = command
         self.results = []
 
-    def run(self, args, token=None):
-        env = {k: v for k, v in os.environ.items() if k != "LARKSPUR_TOKEN"}
+    def run(self, args, token=None, env=None, stdin=b""):
+        env = {k: v for k, v in os.environ.items() if k != "LARKSPUR_TOKEN"} | (env or {})
         if token is not None:
             env["LARKSPUR_TOKEN"] = token
-        result = subprocess.run(self.command + args, capture_output=True, timeout=120, env=env)
+        result = subprocess.run(self.command + args, capture_output=True, timeout=120, env=env,
+                                input=stdin)
         return result.returncode, result.stdout, result.stderr.decode("utf-8")
 
     def check(self, name, condition, detail=""):
@@ -69,6 +71,7 @@ def check_usage_errors(c, windows):
         (["package", str(GOOD_SCENE)], " package", "PACKAGE is required"),
         (["package", str(GOOD_SCENE), "1.json", "--bogus"], " package", "--bogus"),
         (["package", str(GOOD_SCENE), "1.json", "--scene-out"], " package", "--scene-out"),
+        (["textures", str(GOOD_SCENE)], " textures", "JOB_FOLDER is required"),
         (["balance", "extra"], " balance", "extra"),
         (["balance", "--token", "t"], " balance", "--token"),
         (["balance", "--service-url", "localhost"], " balance", "--service-url: needs a URL"),
@@ -77,6 +80,8 @@ def check_usage_errors(c, windows):
         (["submit", "--job-name", "j"], " submit", "PACKAGE is required"),
         (["submit", "1.json"], " submit", "--job-name is required"),
         (["submit", "1.json", "--job-name", ""], " submit", "--job-name: needs a name"),
+        (["export"], " export", "SCENE is required"),
+        (["settings", "--export-displacement", "yes"], " settings", "--export-displacement"),
     ]
     for args, command, problem in cases:
         line = re.compile(re.escape("larkspur%s: " % command) + ".*" + re.escape(problem) +
@@ -93,18 +98,24 @@ def check_usage_errors(c, windows):
                  ["submit", "1.json", "--job-name", "j"], 2, "", dashboard_text, token)
 
 
-def check_package(c, tmp):
+def check_bad_scene(c, tmp):
     bad = tmp / "bad.scene.json"
     scene = json.loads(GOOD_SCENE.read_text(encoding="utf-8"))
     scene["nodes"][1]["materail"] = "mtl"
     bad.write_text(json.dumps(scene), encoding="utf-8")
-    (tmp / "bad").mkdir()
-    code, _, err = c.run(["package", str(bad), str(tmp / "bad" / "1.json"), "--scene-out",
-                          str(tmp / "bad-out.json")])
-    c.check("a bad scene file exits 2 and names the key and its place",
-            code == 2 and "materail" in err and "nodes[1]" in err, err)
-    c.check("a bad scene file writes nothing",
-            not any((tmp / "bad").iterdir()) and not (tmp / "bad-out.json").exists())
+    out = tmp / "bad"
+    out.mkdir()
+    scene_out = ["--scene-out", out / "scene.json"]
+    for args in [["package", bad, out / "1.json"] + scene_out, ["names", bad] + scene_out,
+                 ["bake", bad] + scene_out, ["textures", bad, out / "job"],
+                 ["fbx", bad, out / "scene.fbx"], ["prepare", bad] + scene_out]:
+        code, stdout, err = c.run([str(a) for a in args])
+        c.check("%s: a bad scene file exits 2, names the key and its place, writes nothing"
+                % args[0], code == 2 and stdout == b"" and "materail" in err and
+                "nodes[1]" in err and not any(out.iterdir()), err)
+
+
+def check_package(c, tmp):
     code, _, err = c.run(["package", str(tmp / "missing.scene.json"), str(tmp / "1.json")])
     c.check("a missing scene file exits 2", code == 2 and err.strip() != "", err)
 
@@ -130,6 +141,70 @@ def check_package(c, tmp):
     c.check("the written-back scene carries the renamed objects",
             names == ["Box", "Box_001", "Box_002"], str(names))
     return folder / "1.json"
+
+
+def flattening(name):
+    return ('try(\n  select (getNodeByName "%s")\n  resetXForm $\n  collapseStack $\n'
+            '  convertToPoly $\n)catch()\n' % name)
+
+
+def check_steps(c, tmp):
+    """Each step command once on steps.scene.json beside the texture it names; what it wrote."""
+    folder = tmp / "steps"
+    (folder / "maps").mkdir(parents=True)
+    scene = folder / STEPS_SCENE.name
+    scene.write_bytes(STEPS_SCENE.read_bytes())
+    (folder / "maps" / "oak.jpg").write_bytes(b"oak texture")
+    vc = "INFO\tLarkspur\t[Larkspur VC] "
+    cases = [
+        (["names", scene, "--scene-out", folder / "names.json"], 0,
+         "tiles\tTile Mix\tTile_Mix\nwood\tWood\tWood_01\nwood_bang\tWood!\tWood_02\n", ""),
+        (["bake", scene, "--scene-out", folder / "bake.json"], 0,
+         vc + "Tile001 (MultiTexture): bake OK (activeCount=2)\n" + vc +
+         "Shelf001 (CoronaMultiMap): items=0 activeCount=0 randomizeMeshElement=false\n"
+         "WARN\tLarkspur\t[Larkspur VC] Shelf001 (CoronaMultiMap): SKIPPED \u2014 activeCount is "
+         "0\nbaked=1\n", ""),
+        (["textures", scene, folder / "job"], 0, "copied=1\nMissing: pine.jpg\n", ""),
+        (["fbx", scene, folder / "scene.fbx"], 0, "", ""),
+        (["fbx", scene, folder / "scene.obj"], 1, "",
+         "FBX export failed (FBX exporter not available or export was rejected \u2014 is the FBX "
+         "plugin installed in 3ds Max?)\n"),
+        (["prepare", scene, "--scene-out", folder / "prepare.json"], 0,
+         "max select all\ntry(macros.run \"Group\" \"Explode\")catch()\n--\n" +
+         "--\n".join(flattening(n) for n in ["Tile001", "Floor001", "Shelf001"]) +
+         "--\nclearSelection()\n", ""),
+    ]
+    for args, code, out, err in cases:
+        c.expect("larkspur %s %s prints its lines" % (args[0], args[-1].name),
+                 [str(a) for a in args], code, out, err)
+
+    def scene_out(name):
+        return json.loads((folder / name).read_text(encoding="utf-8"))
+
+    textures = folder / "job" / "textures"
+    checks = [
+        ("names writes the scene with the materials renamed", lambda: [
+            scene_out("names.json")["anims"][a]["name"] for a in ["tiles", "wood", "wood_bang"]]
+         == ["Tile_Mix", "Wood_01", "Wood_02"]),
+        ("bake writes the coloured mesh, one grey level per element", lambda: scene_out(
+            "bake.json")["anims"]["two_tris_mesh"]["mesh"]["vertex_colors"] == [[1] * 3] * 3 +
+         [[0] * 3] * 3),
+        ("prepare writes the scene without its group, every geometry node an editable poly",
+         lambda: [(n["name"], n.get("object")) for n in scene_out("prepare.json")["nodes"]] ==
+         [("Tile001", "two_tris_poly"), ("Floor001", "tri_poly"), ("Shelf001", "tri_poly_2"),
+          ("Omni001", "omni")]),
+        ("textures copies the file found beside the scene file, and only it", lambda: [
+            (p.name, p.read_bytes()) for p in textures.iterdir()] == [("oak.jpg", b"oak texture")]),
+        ("fbx writes a binary FBX file, and nothing for a path without an exporter", lambda: (
+            folder / "scene.fbx").read_bytes().startswith(b"Kaydara FBX Binary  \0") and
+         not (folder / "scene.obj").exists()),
+    ]
+    for name, condition in checks:
+        try:
+            ok = condition()
+        except (OSError, ValueError, KeyError):
+            ok = False
+        c.check(name, ok)
 
 
 def check_service(c, windows, tmp, package):
@@ -170,6 +245,23 @@ def check_service(c, windows, tmp, package):
     c.check("the service stored the package's bytes, and the package stays",
             stored.exists() and package.exists() and stored.read_bytes() == package.read_bytes())
 
+    # export reads the token and the Exchange Folder that settings stored, in a folder of its own.
+    env = {"XDG_DATA_HOME": str(tmp / "data"), "LOCALAPPDATA": str(tmp / "data")}
+    code, out, err = c.run(["settings", "--token-stdin", "--exchange-folder", str(tmp)], None, env,
+                           b" cli-3a6f\t\r\n")
+    c.check("settings stores the token trimmed and shows no more of it than its last four",
+            code == 0 and out.startswith(b"Token saved.\n") and b"apiToken: ****3a6f\n" in out
+            and "cli-3a6f" not in out.decode() + err, out.decode() + err)
+    export = ["export", str(GOOD_SCENE)] + service(url)
+    code, out, err = c.run(export, None, env)
+    c.check("export sends the job with the stored settings",
+            code == 0 and re.search(r"100%  Done  OK  Objects: 3\nJob: untitled_\w{8}\n$",
+                                    out.decode()), out.decode() + err)
+    code, out, err = c.run(export + ["--reset-xform"], None, env)
+    c.check("without a terminal the confirmation is declined",
+            code == 1 and "Continue? [y/N] no " in err and out.endswith(b"  0%  Ready.\n"),
+            out.decode() + err)
+
 
 def main():
     args = [a for a in sys.argv[1:] if a != "--update"]
@@ -183,7 +275,9 @@ def main():
     check_usage_errors(c, windows)
     with tempfile.TemporaryDirectory() as tmp:
         tmp = pathlib.Path(tmp)
+        check_bad_scene(c, tmp)
         package = check_package(c, tmp)
+        check_steps(c, tmp)
         check_service(c, windows, tmp, package)
 
     passed = sum(1 for _, ok, _ in c.results if ok)

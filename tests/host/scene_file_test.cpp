@@ -214,6 +214,13 @@ TEST(SceneFileErrors, EachKindOfRefusalHasItsMessage) {
   }
   EXPECT_EQ(LoadSceneFile("no-such-scene.json").message,
             "no-such-scene.json: cannot open the file");
+  // A folder cannot be opened (Windows) or read (elsewhere): a message, never an exception.
+  const std::filesystem::path folder = std::filesystem::temp_directory_path();
+#ifdef _WIN32
+  EXPECT_EQ(LoadSceneFile(folder).message, folder.u8string() + ": cannot open the file");
+#else
+  EXPECT_EQ(LoadSceneFile(folder).message, folder.u8string() + ": cannot read the file");
+#endif
   EXPECT_TRUE(LoadSceneText(NestedNodes(1000), "test.json").ok);
 }
 

@@ -49,6 +49,10 @@ TEST(FormatJsonFloat, SixSignificantDigitsInTheShorterNotation) {
       {1e-5f, u"1e-05"},
       {0.0001f, u"0.0001"},
       {999999.5f, u"1e+06"},
+      {999999.0f, u"999999"},
+      {-999999.0f, u"-999999"},
+      {1e6f, u"1e+06"},
+      {-1e6f, u"-1e+06"},
       {std::numeric_limits<float>::infinity(), u"null"},
       {-std::numeric_limits<float>::infinity(), u"null"},
       {std::numeric_limits<float>::quiet_NaN(), u"null"},
@@ -73,6 +77,28 @@ TEST(JoinLines, SeparatesWithCommaAndLineFeedOnly) {
   EXPECT_EQ(JoinLines({u"a"}, u""), u"a");
   EXPECT_EQ(JoinLines({u"a", u"b", u"c"}, u""), u"a,\nb,\nc");
   EXPECT_EQ(JoinLines({u"a", u"b"}, u"  "), u"  a,\n  b");
+}
+
+// Packages are converted a block of ASCII units at a time, into room for one byte per unit that
+// grows when a unit needs more: a block's edges and a text that must grow are where it goes wrong.
+TEST(AppendUtf8, BlocksOfAsciiAndTheUnitsBetweenThem) {
+  const Text a15(15, u'a');
+  const std::string b15(15, 'a');
+  const struct {
+    Text in;
+    std::string out;
+  } cases[] = {
+      {a15 + u"\U0001F600" + a15 + u"a", b15 + "\xF0\x9F\x98\x80" + b15 + "a"},
+      {Text(1, char16_t(0xDC00)) + a15 + u"a" + Text(1, char16_t(0xD800)),
+       "\xEF\xBF\xBD" + b15 + "a\xEF\xBF\xBD"},
+      {u"ŁŁŁŁŁŁŁŁŁŁŁŁŁŁŁŁ", "ŁŁŁŁŁŁŁŁŁŁŁŁŁŁŁŁ"},  // each unit's low byte is ASCII
+      {u"€€€€€€€€€€€€€€€€€€€€", "€€€€€€€€€€€€€€€€€€€€"},
+  };
+  for (const auto& c : cases) {
+    std::string appended = "{";
+    AppendUtf8(appended, c.in);
+    EXPECT_EQ(appended, "{" + c.out) << c.out;
+  }
 }
 
 }  // namespace

@@ -38,7 +38,8 @@ TEST(ClassDispatchTest, UnnamedClassHasNoLinesWhateverItCarries) {
   testing::SimHost host;
   testing::SimAnim& checker = testing::NewMap(host, u"Checker", u"C");
   testing::AddParam(checker, u"mixAmount", host::param_type::kFloat, {testing::Number(0.5)});
-  EXPECT_TRUE(ExportNodeParams(host, checker).empty());
+  BuildCache cache;
+  EXPECT_TRUE(ExportNodeParams(host, cache, checker).empty());
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <optional>
 
+#include "nodetree/class_dispatch.h"
 #include "tests/nodetree/sim_materials.h"
 
 namespace larkspur {
@@ -52,7 +53,8 @@ TEST(GradientRampTest, KeysOnlyFromRecordsOfFourFiniteNumbers) {
 
     std::vector<Text> expected{u"\"noise_amount\":0.5"};
     if (c.keys) expected.emplace_back(*c.keys);
-    EXPECT_EQ(ExportRows(RowContext{host, ramp}, kGradientRampRows), expected) << c.what;
+    EXPECT_EQ(ExportRows(RowContext{host, ramp, ParamIndex(&ramp)}, kGradientRampRows), expected)
+        << c.what;
   }
 }
 
@@ -62,6 +64,21 @@ TEST(GradientRampTest, ProbeCarriesTheNameAsAnEscapedStringLiteral) {
   EXPECT_EQ(ProbeGradientKeys(host, u"Ramp \"A\" \\ B"), u"ERROR:NOTFOUND");
   ASSERT_EQ(host.scripts.size(), 1u);
   EXPECT_NE(host.scripts[0].find(u"LK_findGradientRamp \"Ramp \\\"A\\\" \\\\ B\"\n"), Text::npos);
+}
+
+// The probe's answer cannot change within one build: a ramp that several trees reach is probed
+// once per build.
+TEST(GradientRampTest, ProbedOncePerMapAndBuild) {
+  ScriptedHost host;
+  host.answer = host::ScriptResult{true, u"0,255,0,0"};
+  sim::SimAnim& ramp = testing::NewMap(host, u"Gradient Ramp", u"Ramp");
+  BuildCache build;
+  const std::vector<Text> first = ExportNodeParams(host, build, ramp);
+  EXPECT_EQ(ExportNodeParams(host, build, ramp), first);
+  EXPECT_EQ(host.scripts.size(), 1u);
+  BuildCache nextBuild;
+  ExportNodeParams(host, nextBuild, ramp);
+  EXPECT_EQ(host.scripts.size(), 2u);
 }
 
 }  // namespace

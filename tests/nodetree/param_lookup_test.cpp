@@ -30,6 +30,7 @@ TEST_F(ParamLookupTest, ScalarReadsByKindOfType) {
   AddParam(b, u"offset", pt::kPoint3, Xyz(0, 0, 1));
   AddParam(b, u"frgba", pt::kFrgba, Rgb(0.25f, 0, 1));
   AddParam(b, u"bitmap", pt::kTexmap, Ref(&map));
+  const ParamIndex params(&mtl);
 
   struct Case {
     const char16_t* name;
@@ -52,7 +53,7 @@ TEST_F(ParamLookupTest, ScalarReadsByKindOfType) {
   };
   for (const Case& c : cases) {
     std::vector<Text> lines;
-    AddParamLine(lines, host, &mtl, c.name, u"k");
+    AddParamLine(lines, host, params, c.name, u"k");
     if (c.line) {
       ASSERT_EQ(lines.size(), 1u) << ToUtf8(c.name);
       EXPECT_EQ(lines[0], c.line) << ToUtf8(c.name);
@@ -60,9 +61,9 @@ TEST_F(ParamLookupTest, ScalarReadsByKindOfType) {
       EXPECT_TRUE(lines.empty()) << ToUtf8(c.name);
     }
   }
-  EXPECT_EQ(FindParamValue(host, &mtl, u"file").kind, ParamKind::String);
-  EXPECT_EQ(FindParamRef(host, &mtl, u"bitmap"), &map);
-  EXPECT_EQ(FindParamRef(host, &mtl, u"diffuseColor"), nullptr);
+  EXPECT_EQ(FindParamValue(host, params, u"file").kind, ParamKind::String);
+  EXPECT_EQ(FindParamRef(host, params, u"bitmap"), &map);
+  EXPECT_EQ(FindParamRef(host, params, u"diffuseColor"), nullptr);
 }
 
 TEST_F(ParamLookupTest, SearchGoesOnPastUnsupportedTypesAndEmptyBlocks) {
@@ -78,14 +79,15 @@ TEST_F(ParamLookupTest, SearchGoesOnPastUnsupportedTypesAndEmptyBlocks) {
   AddParam(second, u"Amount", pt::kFloat, Number(2.5));
   AddParam(second, u"map", pt::kTexmap, Ref(nullptr));
   AddParam(second, u"map", pt::kTexmap, Ref(&map));
+  const ParamIndex params(&mtl);
 
-  const ParamValue amount = FindParamValue(host, &mtl, u"amount");
+  const ParamValue amount = FindParamValue(host, params, u"amount");
   EXPECT_EQ(amount.kind, ParamKind::Float);
   EXPECT_EQ(amount.floatValue, 2.5f);
   // A reference parameter holding nothing still ends the search.
-  EXPECT_EQ(FindParamRef(host, &mtl, u"map"), nullptr);
-  EXPECT_EQ(FindParamValue(host, nullptr, u"amount").kind, ParamKind::None);
-  EXPECT_EQ(FindParamTabCount(nullptr, u"amount"), -1);
+  EXPECT_EQ(FindParamRef(host, params, u"map"), nullptr);
+  EXPECT_EQ(FindParamValue(host, ParamIndex(nullptr), u"amount").kind, ParamKind::None);
+  EXPECT_EQ(FindParamTabCount(ParamIndex(nullptr), u"amount"), -1);
 }
 
 TEST_F(ParamLookupTest, TablesAreDecidedByTheFirstDefinitionOfTheName) {
@@ -97,27 +99,51 @@ TEST_F(ParamLookupTest, TablesAreDecidedByTheFirstDefinitionOfTheName) {
   AddParam(b, u"names", pt::kTab + pt::kString, {String(std::nullopt)});
   SimParamBlock& later = AddBlock(mtl);
   AddParam(later, u"fractions", pt::kTab + pt::kFloat, {Number(3)});
+  const ParamIndex params(&mtl);
 
-  EXPECT_EQ(FindParamTabCount(&mtl, u"blendamounts"), 3);
-  EXPECT_EQ(FindParamTabCount(&mtl, u"fractions"), -1);
-  EXPECT_EQ(FindParamTabValue(host, &mtl, u"fractions", 0).kind, ParamKind::None);
+  EXPECT_EQ(FindParamTabCount(params, u"blendamounts"), 3);
+  EXPECT_EQ(FindParamTabCount(params, u"fractions"), -1);
+  EXPECT_EQ(FindParamTabValue(host, params, u"fractions", 0).kind, ParamKind::None);
 
-  const ParamValue last = FindParamTabValue(host, &mtl, u"blendAmounts", 2);
+  const ParamValue last = FindParamTabValue(host, params, u"blendAmounts", 2);
   EXPECT_EQ(last.kind, ParamKind::Float);
   EXPECT_EQ(last.floatValue, 1.0f);
   // The host refuses a read beyond the end: the zero value, with the kind still set.
-  const ParamValue beyond = FindParamTabValue(host, &mtl, u"blendAmounts", 5);
+  const ParamValue beyond = FindParamTabValue(host, params, u"blendAmounts", 5);
   EXPECT_EQ(beyond.kind, ParamKind::Float);
   EXPECT_EQ(beyond.floatValue, 0.0f);
 
-  EXPECT_TRUE(FindParamTabValue(host, &mtl, u"submap_on", 0).boolValue);
-  const ParamValue off = FindParamTabValue(host, &mtl, u"submap_on", 1);
+  EXPECT_TRUE(FindParamTabValue(host, params, u"submap_on", 0).boolValue);
+  const ParamValue off = FindParamTabValue(host, params, u"submap_on", 1);
   EXPECT_EQ(off.kind, ParamKind::Bool);
   EXPECT_FALSE(off.boolValue);
-  EXPECT_EQ(FindParamTabValue(host, &mtl, u"colors", 0).colorValue.r, 1.0f);
-  EXPECT_EQ(FindParamTabValue(host, &mtl, u"names", 0).kind, ParamKind::String);
+  EXPECT_EQ(FindParamTabValue(host, params, u"colors", 0).colorValue.r, 1.0f);
+  EXPECT_EQ(FindParamTabValue(host, params, u"names", 0).kind, ParamKind::String);
   // A scalar read of a table parameter finds nothing.
-  EXPECT_EQ(FindParamValue(host, &mtl, u"blendAmounts").kind, ParamKind::None);
+  EXPECT_EQ(FindParamValue(host, params, u"blendAmounts").kind, ParamKind::None);
+}
+
+// The index answers by the first definition of a name: a read the host refuses there still
+// decides, and a later block's value of the same name is not used.
+TEST_F(ParamLookupTest, RefusedFirstDefinitionStillDecides) {
+  SimParamBlock& first = AddBlock(mtl);
+  AddParam(first, u"amount", pt::kFloat, Number(9));
+  first.defs.back().hasValue = false;
+  AddParam(AddBlock(mtl), u"AMOUNT", pt::kFloat, Number(2.5));
+  const ParamValue amount = FindParamValue(host, ParamIndex(&mtl), u"Amount");
+  EXPECT_EQ(amount.kind, ParamKind::Float);
+  EXPECT_EQ(amount.floatValue, 0.0f);
+}
+
+// Names fold A-Z only: units one bit apart like a letter's two cases, letters beyond ASCII and
+// longer names do not match.
+TEST_F(ParamLookupTest, FoldingIsAsciiLettersOnly) {
+  AddParam(AddBlock(mtl), u"a@[\u00C4", pt::kFloat, Number(1));
+  const ParamIndex params(&mtl);
+  EXPECT_EQ(FindParamValue(host, params, u"A@[\u00C4").kind, ParamKind::Float);
+  for (std::u16string_view other : {u"a`[\u00C4", u"a@{\u00C4", u"a@[\u00E4", u"a@[\u00C4a"}) {
+    EXPECT_EQ(FindParamValue(host, params, other).kind, ParamKind::None) << ToUtf8(other);
+  }
 }
 
 }  // namespace

@@ -32,7 +32,7 @@ TEST(ParamRowsTest, RowOperationsOnValuesTheScenesDoNotHold) {
     testing::AddParam(material, u"Param", c.type, {testing::Number(c.value)});
     std::vector<Text> lines;
     const ParamRow row{u"key", u"param", c.write};
-    row.write(RowContext{host, material}, row, lines);
+    row.write(RowContext{host, material, ParamIndex(&material)}, row, lines);
     const std::vector<Text> expected =
         c.line.empty() ? std::vector<Text>{} : std::vector<Text>{Text(c.line)};
     EXPECT_EQ(lines, expected) << c.what;

@@ -18,7 +18,9 @@ TEST(MaterialEntryTest, BrokenSubMaterialFailsTheWholeEntry) {
   testing::SimAnim& multi = testing::NewMaterial(host, u"Multimaterial", u"Broken");
   multi.classId = host::kMultiMaterialClassId;
   multi.subMtls = {nullptr, &loop};
-  EXPECT_THROW(buildMaterialJson(host, &multi), NodeTreeError);
+  BuildCache cache;
+  std::string entry;
+  EXPECT_THROW(buildMaterialJson(host, cache, &multi, entry), NodeTreeError);
 }
 
 }  // namespace
