@@ -109,11 +109,6 @@ constexpr std::u16string_view kProbeSuffix =
   )
 ))ms";
 
-struct GradientKey {
-  float position;  // 0..1
-  Color color;     // 0..1
-};
-
 std::vector<std::u16string_view> Split(std::u16string_view text, char16_t separator) {
   std::vector<std::u16string_view> parts;
   size_t start = 0;
@@ -139,8 +134,8 @@ std::optional<float> ParseNumber(std::u16string_view field) {
   return value;
 }
 
-// Records of four finite numbers become keys; any other record is passed over, so that one bad
-// stop does not cost the others.
+}  // namespace
+
 std::vector<GradientKey> ParseGradientKeys(std::u16string_view answer) {
   std::vector<GradientKey> keys;
   for (const std::u16string_view record : Split(answer, u'|')) {
@@ -163,6 +158,8 @@ std::vector<GradientKey> ParseGradientKeys(std::u16string_view answer) {
   });
   return keys;
 }
+
+namespace {
 
 Text KeysText(const std::vector<GradientKey>& keys) {
   Text text = u"[";

@@ -10,6 +10,15 @@ namespace larkspur {
 // or does not answer with a string.
 Text ProbeGradientKeys(host::Interface& ip, const Text& mapName);
 
+struct GradientKey {
+  float position;     // 0..1
+  host::Color color;  // 0..1
+};
+
+// The keys of a probe answer, sorted by position: records of four finite numbers become keys; any
+// other record is passed over, so that one bad stop does not cost the others.
+std::vector<GradientKey> ParseGradientKeys(std::u16string_view answer);
+
 // "key" with the stops the probe finds for the map's name, sorted by position; nothing when the
 // probe finds none.
 void GradientKeysRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines);

@@ -261,6 +261,11 @@ bool WriteProfileValue(const Text& path, const Text& section, const Text& key, c
           .append(entry);
     }
   }
+  // A file without a byte order mark whose first line now starts with one (a key beginning with
+  // U+FEFF) gets a mark of its own, or reading it back would take the key's for the file's.
+  if (bom.empty() && updated.compare(0, kUtf8Bom.size(), kUtf8Bom) == 0) {
+    updated.insert(0, kUtf8Bom);
+  }
   return SaveFile(file, updated);
 }
 

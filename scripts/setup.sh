@@ -9,6 +9,7 @@ packages=(
   nlohmann-json3-dev rapidjson-dev libcli11-dev libcurl4-openssl-dev libcpp-httplib-dev libssl-dev openssl
   libassimp-dev
   mingw-w64 wine wine64 xvfb xauth
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -192,6 +192,13 @@ void SetResult(host::ScriptResult* result, bool isString, Text text) {
 
 }  // namespace
 
+std::optional<Text> FlattenScriptNodeName(std::u16string_view script) {
+  if (script.substr(0, kFlattenHead.size()) != kFlattenHead) return std::nullopt;
+  const std::optional<Literal> name = ReadStringLiteral(script, kFlattenHead.size());
+  if (!name || script.substr(name->end - 1) != kFlattenTail) return std::nullopt;
+  return name->value;
+}
+
 bool RunScript(SimHost& host, const Text& script, host::ScriptResult* result) {
   const std::u16string_view text = script;
   if (text == kGroupExplosion) {
@@ -205,9 +212,9 @@ bool RunScript(SimHost& host, const Text& script, host::ScriptResult* result) {
     return true;
   }
   if (text.substr(0, kFlattenHead.size()) == kFlattenHead) {
-    const std::optional<Literal> name = ReadStringLiteral(text, kFlattenHead.size());
-    if (!name || text.substr(name->end - 1) != kFlattenTail) return false;
-    if (SimNode* node = FindNodeByName(host.Root(), name->value)) FlattenNode(host, *node);
+    const std::optional<Text> name = FlattenScriptNodeName(text);
+    if (!name) return false;
+    if (SimNode* node = FindNodeByName(host.Root(), *name)) FlattenNode(host, *node);
     SetResult(result, false, Text());
     return true;
   }
