@@ -128,6 +128,29 @@ int SimParamBlock::Count(ParamId id) const {
   return 0;
 }
 
+SimValues::SimValues(std::vector<SimValue> values) {
+  if (values.size() == 1) {
+    first_ = std::move(values.front());
+    hasFirst_ = true;
+  } else {
+    table_ = std::move(values);
+  }
+}
+
+void SimValues::push_back(SimValue value) {
+  if (!hasFirst_ && table_.empty()) {
+    first_ = std::move(value);
+    hasFirst_ = true;
+    return;
+  }
+  if (table_.empty()) {
+    table_.push_back(std::move(first_));
+    first_ = SimValue();
+    hasFirst_ = false;
+  }
+  table_.push_back(std::move(value));
+}
+
 Matrix3 SimUvGen::GetUVTransform() const {
   Matrix3 m;
   m.rows[3] = Point3{offsetU, offsetV, 0.0f};
