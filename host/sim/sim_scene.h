@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "host/host.h"
+#include "host/sim/anims_by_id.h"
 
 namespace larkspur::sim {
 
@@ -297,7 +298,7 @@ class SimHost : public host::Interface {
   std::unique_ptr<SimNode> root_;
   std::vector<std::unique_ptr<SimAnim>> anims_;
   std::unordered_map<const Anim*, size_t> animIndex_;
-  std::unordered_map<std::string, SimAnim*> animsById_;
+  AnimsById animsById_;
   std::unordered_map<std::string, int> nextIdSuffix_;
   AnimHandle nextHandle_ = 1;
 };
