@@ -3,7 +3,13 @@
 #if defined(__linux__)
 #include <sys/mman.h>
 
+#include <climits>
 #include <cstdint>
+#include <cstdlib>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#include <unistd.h>
+#endif
 #endif
 
 namespace larkspur::sim {
@@ -13,6 +19,7 @@ namespace larkspur::sim {
 namespace {
 
 constexpr size_t kHugePage = size_t{2} << 20;
+constexpr size_t kHeapBlockMax = size_t{32} << 20;
 
 size_t RoundUp(size_t value, size_t unit) {
   return (value + unit - 1) / unit * unit;
@@ -44,7 +51,36 @@ void FreeLarge(void* memory, size_t bytes) {
   }
 }
 
+void PrepareHeap(size_t bytes) {
+#if defined(__GLIBC__)
+  // The heap grows by whole huge pages and keeps what is freed at its top, so that later growth
+  // stays within the advised stretch. Beyond what fits an int the setting stays as it was.
+  const size_t pad = RoundUp(bytes, kHugePage);
+  if (pad > static_cast<size_t>(INT_MAX)) return;
+  mallopt(M_TOP_PAD, static_cast<int>(pad));
+  mallopt(M_TRIM_THRESHOLD, static_cast<int>(pad));
+  // Blocks up to the C library's largest threshold come from the heap too (the probe below
+  // included), not from mappings of their own.
+  mallopt(M_MMAP_THRESHOLD, static_cast<int>(kHeapBlockMax));
+  // An allocation larger than the heap's free top makes the heap grow by the pad at once.
+  char* const before = static_cast<char*>(sbrk(0));
+  // Kept in a volatile so that the compiler does not drop the allocation with its free.
+  void* volatile probe = std::malloc(mallinfo2().keepcost + 1);
+  std::free(probe);  // which may give back what lies beyond the pad
+  char* const after = static_cast<char*>(sbrk(0));
+  const auto start =
+      reinterpret_cast<char*>(RoundUp(reinterpret_cast<uintptr_t>(before), kHugePage));
+  if (before == reinterpret_cast<char*>(-1) || after <= start) return;
+  // Only advice, as for AllocateLarge.
+  madvise(start, static_cast<size_t>(after - start), MADV_HUGEPAGE);
 #else
+  (void)bytes;
+#endif
+}
+
+#else
+
+void PrepareHeap(size_t) {}
 
 void* AllocateLarge(size_t bytes) {
   return ::operator new(bytes);

@@ -13,6 +13,12 @@ namespace larkspur::sim {
 void* AllocateLarge(size_t bytes);
 void FreeLarge(void* memory, size_t bytes);
 
+// Readies the C heap for about this many bytes of small allocations (the host's records): on Linux
+// with glibc it grows the heap in one step and advises that stretch to transparent huge pages, as
+// the C library does itself when asked by its tunables. Elsewhere, and when the heap is not the
+// C library's own (a sanitizer's), nothing changes.
+void PrepareHeap(size_t bytes);
+
 // Bytes of large memory, uninitialised.
 class LargeBuffer {
  public:

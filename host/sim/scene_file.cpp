@@ -66,6 +66,8 @@ SceneLoadResult LoadSceneFile(const std::filesystem::path& file) {
     if (size < 0) throw std::ios_base::failure("no size");
     text = LargeBuffer(static_cast<size_t>(size));
     if (!in.seekg(0) || !in.read(text.data(), size)) throw std::ios_base::failure("short read");
+    // The host's records take about three times the file, the package built from them as much.
+    PrepareHeap(static_cast<size_t>(size) * 6);
   } catch (const std::exception&) {
     SceneLoadResult result;
     result.message = source + ": cannot read the file";

@@ -128,6 +128,29 @@ int SimParamBlock::Count(ParamId id) const {
   return 0;
 }
 
+SimValues::SimValues(std::vector<SimValue> values) {
+  if (values.size() == 1) {
+    first_ = std::move(values.front());
+    hasFirst_ = true;
+  } else {
+    table_ = std::move(values);
+  }
+}
+
+void SimValues::push_back(SimValue value) {
+  if (!hasFirst_ && table_.empty()) {
+    first_ = std::move(value);
+    hasFirst_ = true;
+    return;
+  }
+  if (table_.empty()) {
+    table_.push_back(std::move(first_));
+    first_ = SimValue();
+    hasFirst_ = false;
+  }
+  table_.push_back(std::move(value));
+}
+
 Matrix3 SimUvGen::GetUVTransform() const {
   Matrix3 m;
   m.rows[3] = Point3{offsetU, offsetV, 0.0f};
@@ -231,26 +254,26 @@ SimAnim& SimHost::NewAnim(SClassId superClass, Text className, ClassId classId,
   anim->handle = nextHandle_++;
   SimAnim& ref = *anim;
   animIndex_[&ref] = anims_.size();
-  animsById_[ref.id] = &ref;
+  animsById_.Insert(&ref);
   anims_.push_back(std::move(anim));
   return ref;
 }
 
 std::string SimHost::FreshId(const std::string& hint) {
   const std::string base = hint.empty() ? "anim" : hint;
-  if (!animsById_.count(base)) return base;
+  if (!animsById_.Find(base)) return base;
   int& suffix = nextIdSuffix_.try_emplace(base, 2).first->second;
   std::string id;
   do {
     id = base + "_" + std::to_string(suffix++);
-  } while (animsById_.count(id));
+  } while (animsById_.Find(id));
   return id;
 }
 
 void SimHost::ReserveAnims(size_t count) {
   anims_.reserve(anims_.size() + count);
   animIndex_.reserve(animIndex_.size() + count);
-  animsById_.reserve(animsById_.size() + count);
+  animsById_.Reserve(anims_.size() + count);
 }
 
 void SimHost::ReserveHandlesThrough(AnimHandle handle) {
@@ -260,7 +283,7 @@ void SimHost::ReserveHandlesThrough(AnimHandle handle) {
 void SimHost::Release(Anim* anim) {
   auto it = animIndex_.find(anim);
   if (it == animIndex_.end()) return;
-  animsById_.erase(anims_[it->second]->id);
+  animsById_.Erase(anims_[it->second]->id);
   anims_[it->second].reset();
   animIndex_.erase(it);
 }
@@ -275,8 +298,7 @@ std::vector<SimAnim*> SimHost::Anims() const {
 }
 
 SimAnim* SimHost::FindAnim(const std::string& id) const {
-  auto it = animsById_.find(id);
-  return it == animsById_.end() ? nullptr : it->second;
+  return animsById_.Find(id);
 }
 
 SimAnim* SimHost::Owned(const Anim* anim) const {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "host/host.h"
+#include "host/sim/anims_by_id.h"
 
 namespace larkspur::sim {
 
@@ -47,10 +48,31 @@ struct SimValue {
   Anim* ref = nullptr;
 };
 
+// The values of one definition. A scene holds hundreds of thousands of scalars, so a single value
+// is kept in place and only a table of more has a list of its own.
+class SimValues {
+ public:
+  SimValues() = default;
+  SimValues(std::vector<SimValue> values);  // implicit, so that a list of values assigns as one
+
+  void push_back(SimValue value);
+  size_t size() const { return table_.empty() ? (hasFirst_ ? 1 : 0) : table_.size(); }
+  bool empty() const { return size() == 0; }
+  const SimValue* begin() const { return table_.empty() ? &first_ : table_.data(); }
+  const SimValue* end() const { return begin() + size(); }
+  const SimValue& operator[](size_t index) const { return begin()[index]; }
+  const SimValue& front() const { return *begin(); }
+
+ private:
+  SimValue first_;  // the only value while the table is empty
+  bool hasFirst_ = false;
+  std::vector<SimValue> table_;  // every value once there are two or more
+};
+
 struct SimParamDef {
   host::ParamDef def;
-  bool hasValue = false;         // a definition the host reads as nothing may have no value
-  std::vector<SimValue> values;  // one element for scalars; the table for _TAB types
+  bool hasValue = false;  // a definition the host reads as nothing may have no value
+  SimValues values;       // one element for scalars; the table for _TAB types
 };
 
 class SimParamBlock : public host::ParamBlock {
@@ -276,7 +298,7 @@ class SimHost : public host::Interface {
   std::unique_ptr<SimNode> root_;
   std::vector<std::unique_ptr<SimAnim>> anims_;
   std::unordered_map<const Anim*, size_t> animIndex_;
-  std::unordered_map<std::string, SimAnim*> animsById_;
+  AnimsById animsById_;
   std::unordered_map<std::string, int> nextIdSuffix_;
   AnimHandle nextHandle_ = 1;
 };
