@@ -41,9 +41,8 @@ bool IsTrue(const ParamValue& value) {
 
 // Switched-on elements of a table of flags among its first count. An element at or beyond the
 // table's end reads as false, so the count stops at the table's end.
-int32_t CountSwitchedOn(const host::Interface& ip, const host::Anim& map, std::u16string_view name,
-                        int32_t count) {
-  const ParamIndex params(&map);
+int32_t CountSwitchedOn(const host::Interface& ip, const ParamIndex& params,
+                        std::u16string_view name, int32_t count) {
   const int32_t end = std::min(count, FindParamTabCount(params, name));
   int32_t on = 0;
   for (int32_t i = 0; i < end; ++i) on += IsTrue(FindParamTabValue(ip, params, name, i)) ? 1 : 0;
@@ -90,14 +89,14 @@ struct MapChoice {
 };
 
 MapChoice ReadMultiTexture(const host::Interface& ip, const host::Anim& map) {
-  return MapChoice{CountSwitchedOn(ip, map, u"submap_on", map.NumSubTexmaps()), true};
+  return MapChoice{CountSwitchedOn(ip, ParamIndex(&map), u"submap_on", map.NumSubTexmaps()), true};
 }
 
 MapChoice ReadCoronaMultiMap(host::Interface& ip, const host::Anim& map, const Text& logHead) {
   const ParamIndex params(&map);
   const ParamValue itemsValue = FindParamValue(ip, params, u"items");
   const int32_t items = itemsValue.kind == ParamKind::Int ? itemsValue.intValue : 0;
-  const MapChoice choice{CountSwitchedOn(ip, map, u"texmapsOn", items),
+  const MapChoice choice{CountSwitchedOn(ip, params, u"texmapsOn", items),
                          IsTrue(FindParamValue(ip, params, u"randomizeMeshElement"))};
   ip.Log(host::LogType::kInfo, Text(kLogTitle),
          logHead + u"items=" + FormatInt(items) + u" activeCount=" + FormatInt(choice.activeCount) +

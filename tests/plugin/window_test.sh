@@ -7,7 +7,8 @@ set -euo pipefail
 wine_run=$1 program=$2
 # Wine's desktop belongs to the X display its server started on: a server left running by an
 # earlier test without a display would give the panel no screen, so this run starts its own.
-WINEPREFIX=${WINEPREFIX:-${LARKSPUR_WINEPREFIX:-$HOME/.cache/larkspur/wineprefix}} wineserver -k || true
+prefix=${WINEPREFIX:-${LARKSPUR_WINEPREFIX:-$HOME/.cache/larkspur/wineprefix}}
+WINEPREFIX=$prefix wineserver -k || true
 dpi_key='HKCU\Control Panel\Desktop'
 # Without a window manager only Wine can draw the caption of the panel's picture.
 bash "$wine_run" reg add "HKCU\\Software\\Wine\\AppDefaults\\$(basename "$program")\\X11 Driver" \
