@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "host/host.h"
@@ -25,8 +26,9 @@ struct CachedNode {
   Text className;
   std::vector<std::string> slotKeys;  // the child key of each texture slot, escaped, in UTF-8
   // The node's lines after its id ("type", "name", the parameter lines) in UTF-8, each preceded
-  // by ",\n" and the inner indent of the depth it is keyed by.
-  std::unordered_map<int, std::string> fieldsAtDepth;
+  // by ",\n" and the inner indent of the depth it is paired with. A node occurs at few depths,
+  // so a short list searched in order beats a hash map.
+  std::vector<std::pair<int, std::string>> fieldsAtDepth;
 };
 
 // Lives for one build. Objects are keyed by their address: the scene's materials, maps,

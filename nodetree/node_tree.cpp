@@ -1,6 +1,7 @@
 #include "nodetree/node_tree.h"
 
 #include <algorithm>
+#include <memory_resource>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -17,9 +18,12 @@ namespace sc = host::super_class;
 
 // The process-wide state of node trees: the id counter, which counts for as long as the process
 // runs, and the objects written into the current tree with the ids they were written under.
+// The registry is emptied for every tree, so its entries come from a pool that hands the same
+// blocks out again instead of going back to the heap each time.
 struct NodeTreeState {
   int32_t lastNodeId = 0;
-  std::unordered_map<host::AnimHandle, int32_t> writtenNodes;
+  std::pmr::unsynchronized_pool_resource registryMemory;
+  std::pmr::unordered_map<host::AnimHandle, int32_t> writtenNodes{&registryMemory};
 };
 
 NodeTreeState& ProcessNodeTreeState() {
@@ -162,8 +166,9 @@ class NodeTreeWriter {
   // whole strings, so that the text reads as one conversion.
   const std::string& Fields(const host::Anim& object, CachedNode& node, int depth,
                             std::string_view inner) {
-    const auto kept = node.fieldsAtDepth.find(depth);
-    if (kept != node.fieldsAtDepth.end()) return kept->second;
+    for (const auto& [keptDepth, kept] : node.fieldsAtDepth) {
+      if (keptDepth == depth) return kept;
+    }
     std::string fields = ",\n";
     fields += inner;
     fields += "\"type\": \"";
@@ -178,7 +183,7 @@ class NodeTreeWriter {
       fields += inner;
       AppendUtf8(fields, line);
     }
-    return node.fieldsAtDepth.emplace(depth, std::move(fields)).first->second;
+    return node.fieldsAtDepth.emplace_back(depth, std::move(fields)).second;
   }
 
   // A multi-texture lists its switched-on maps under "textures" and has no children.
