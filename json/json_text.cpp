@@ -105,18 +105,11 @@ bool WriteTextFile(const Text& path, std::u16string_view text) {
   return WriteUtf8File(path, ToUtf8(text));
 }
 
-namespace {
-constexpr size_t kPiece = size_t{1} << 20;
-}  // namespace
-
-// The buffer is sized once for a piece and what may follow it before the next check, so that it
-// does not grow by copying on the way.
 Utf8FileWriter::Utf8FileWriter(const Text& path)
-    : file_(std::filesystem::path(path), std::ios::binary | std::ios::trunc) {
-  text_.reserve(2 * kPiece);
-}
+    : file_(std::filesystem::path(path), std::ios::binary | std::ios::trunc) {}
 
 void Utf8FileWriter::WriteWhenFull() {
+  constexpr size_t kPiece = size_t{1} << 20;
   if (text_.size() < kPiece) return;
   if (file_.is_open()) file_.write(text_.data(), static_cast<std::streamsize>(text_.size()));
   text_.clear();

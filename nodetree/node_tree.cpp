@@ -1,14 +1,13 @@
 #include "nodetree/node_tree.h"
 
 #include <algorithm>
-#include <memory_resource>
 #include <string>
-#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
 #include "json/json_text.h"
 #include "nodetree/class_dispatch.h"
+#include "nodetree/node_registry.h"
 #include "nodetree/param_lookup.h"
 
 namespace larkspur {
@@ -18,12 +17,9 @@ namespace sc = host::super_class;
 
 // The process-wide state of node trees: the id counter, which counts for as long as the process
 // runs, and the objects written into the current tree with the ids they were written under.
-// The registry is emptied for every tree, so its entries come from a pool that hands the same
-// blocks out again instead of going back to the heap each time.
 struct NodeTreeState {
   int32_t lastNodeId = 0;
-  std::pmr::unsynchronized_pool_resource registryMemory;
-  std::pmr::unordered_map<host::AnimHandle, int32_t> writtenNodes{&registryMemory};
+  NodeRegistry writtenNodes;
 };
 
 NodeTreeState& ProcessNodeTreeState() {
@@ -116,11 +112,11 @@ class NodeTreeWriter {
     NodeTreeState& state = ProcessNodeTreeState();
     const host::AnimHandle handle = object->GetHandle();
     if (handle != 0) {
-      auto written = state.writtenNodes.find(handle);
-      if (written != state.writtenNodes.end() && written->second != -1) {
+      const int32_t* written = state.writtenNodes.Find(handle);
+      if (written && *written != -1) {
         out_ += indent;
         out_ += "{ \"ref\": ";
-        AppendInt(out_, written->second);
+        AppendInt(out_, *written);
         out_ += " }";
         return;
       }
@@ -129,7 +125,7 @@ class NodeTreeWriter {
     CachedNode& node = Described(*object);
     const int32_t id = DrawNodeId();
     // Registered before any child is visited, so that the object's own subtree refers to it.
-    if (handle != 0) state.writtenNodes.emplace(handle, id);
+    if (handle != 0) state.writtenNodes.Add(handle, id);
     out_ += indent;
     out_ += "{\n";
     out_ += inner;
@@ -287,7 +283,7 @@ void BuildNodeTree(host::Interface& ip, BuildCache& cache, host::Anim* object, i
 }
 
 void ResetNodeRegistry() {
-  ProcessNodeTreeState().writtenNodes.clear();
+  ProcessNodeTreeState().writtenNodes.Clear();
 }
 
 }  // namespace larkspur
