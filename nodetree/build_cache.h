@@ -4,6 +4,8 @@
 // kept: node ids, the node registry and reference nodes belong to each tree and are never cached.
 #pragma once
 
+#include <cstddef>
+#include <deque>
 #include <memory_resource>
 #include <optional>
 #include <string>
@@ -18,17 +20,25 @@
 
 namespace larkspur {
 
+// Text kept for the whole build; it comes from the build's arena, which is freed at once.
+using KeptText = std::pmr::string;
+using KeptTexts = std::pmr::vector<KeptText>;
+
 // The parts of an object's node that depend only on the object and the host's state, each made
 // on first use.
 struct CachedNode {
-  std::optional<std::vector<Text>> paramLines;  // the lines of its class's parameter table
-  bool described = false;                       // className and slotKeys are filled in
-  Text className;
-  std::vector<std::string> slotKeys;  // the child key of each texture slot, escaped, in UTF-8
+  explicit CachedNode(std::pmr::memory_resource* memory)
+      : className(memory), slotKeys(memory), paramLines(memory), fieldsAtDepth(memory) {}
+
+  bool described = false;   // className and slotKeys are filled in
+  bool paramsMade = false;  // paramLines are filled in
+  std::pmr::u16string className;
+  KeptTexts slotKeys;    // the child key of each texture slot, escaped, in UTF-8
+  KeptTexts paramLines;  // the lines of its class's parameter table, in UTF-8
   // The node's lines after its id ("type", "name", the parameter lines) in UTF-8, each preceded
   // by ",\n" and the inner indent of the depth it is paired with. A node occurs at few depths,
   // so a short list searched in order beats a hash map.
-  std::vector<std::pair<int, std::string>> fieldsAtDepth;
+  std::pmr::vector<std::pair<int, KeptText>> fieldsAtDepth;
 };
 
 // Lives for one build. Objects are keyed by their address: the scene's materials, maps,
@@ -36,19 +46,31 @@ struct CachedNode {
 // of mesh conversion) are never looked up here.
 class BuildCache {
  public:
+  BuildCache() = default;
+  BuildCache(const BuildCache&) = delete;
+  BuildCache& operator=(const BuildCache&) = delete;
+
   // The object's parameter index, made on its first use in this build.
   const ParamIndex& ParamsOf(const host::Anim& object);
   // The object's record; empty on its first use in this build.
-  CachedNode& NodeOf(const host::Anim& object) { return nodes_[&object]; }
+  CachedNode& NodeOf(const host::Anim& object);
   // A run of at least count spaces for indents; a longer run asked for later replaces it.
   std::string_view Spaces(size_t count);
+  // The arena of the build's kept text.
+  std::pmr::memory_resource* Memory() { return &memory_; }
 
  private:
-  // Holds the entries of every parameter index of the build, which all end with it.
-  std::pmr::monotonic_buffer_resource indexMemory_;
+  // The slot of object in nodeSlots_, empty or its own.
+  size_t NodeSlot(const host::Anim* object) const;
+  void GrowNodeSlots();
+
+  // Holds every record, parameter index entry and kept text of the build, which all end with it.
+  std::pmr::monotonic_buffer_resource memory_;
   std::string spaces_;
   std::unordered_map<const host::Anim*, ParamIndex> params_;
-  std::unordered_map<const host::Anim*, CachedNode> nodes_;
+  // Records by object in an open-addressing table: a look-up per node written touches one slot.
+  std::deque<CachedNode, std::pmr::polymorphic_allocator<CachedNode>> nodes_{&memory_};
+  std::vector<std::pair<const host::Anim*, CachedNode*>> nodeSlots_;
 };
 
 }  // namespace larkspur

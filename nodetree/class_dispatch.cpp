@@ -82,17 +82,20 @@ const ParamTable* FindParamTable(std::u16string_view className) {
   return nullptr;
 }
 
-const std::vector<Text>& ExportNodeParams(host::Interface& ip, BuildCache& cache,
-                                          const host::Anim& object) {
-  std::optional<std::vector<Text>>& kept = cache.NodeOf(object).paramLines;
-  if (kept) return *kept;
+const KeptTexts& ExportNodeParams(host::Interface& ip, BuildCache& cache,
+                                  const host::Anim& object) {
+  CachedNode& node = cache.NodeOf(object);
+  if (node.paramsMade) return node.paramLines;
   std::vector<Text> lines;
   if (const ParamTable* table = FindParamTable(object.GetClassName())) {
     lines =
         ExportRows(RowContext{ip, object, cache.ParamsOf(object), nullptr, ip.GetTime()}, *table);
   }
   // Kept only once made: a read that throws leaves nothing behind to reuse.
-  return kept.emplace(std::move(lines));
+  node.paramLines.reserve(lines.size());
+  for (const Text& line : lines) node.paramLines.emplace_back(ToUtf8(line));
+  node.paramsMade = true;
+  return node.paramLines;
 }
 
 }  // namespace larkspur

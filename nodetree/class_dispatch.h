@@ -15,9 +15,9 @@ namespace larkspur {
 // The table selected by a class name in any letter case, or null when no rule names it.
 const ParamTable* FindParamTable(std::u16string_view className);
 
-// The parameter lines of a material or texture map; empty for a class no rule names. Made once
-// per object and build: later calls answer from the cache.
-const std::vector<Text>& ExportNodeParams(host::Interface& ip, BuildCache& cache,
-                                          const host::Anim& object);
+// The parameter lines of a material or texture map in UTF-8; empty for a class no rule names.
+// Made once per object and build: later calls answer from the cache.
+const KeptTexts& ExportNodeParams(host::Interface& ip, BuildCache& cache,
+                                  const host::Anim& object);
 
 }  // namespace larkspur

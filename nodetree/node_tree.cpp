@@ -47,7 +47,7 @@ constexpr FixedNodeType kFixedNodeTypes[] = {
     {u"Output",           u"output"             },
 };
 
-std::u16string_view NodeType(const Text& className) {
+std::u16string_view NodeType(std::u16string_view className) {
   for (const FixedNodeType& fixed : kFixedNodeTypes) {
     if (EqualsIgnoreCase(className, fixed.className)) return fixed.type;
   }
@@ -67,18 +67,16 @@ Text NodeName(const host::Anim& object) {
 
 // The child key of each texture slot: its name, or "slot_" and its number when the name is empty
 // or an earlier slot of the node has taken it; escaped, in UTF-8.
-std::vector<std::string> SlotKeys(const host::Anim& object) {
-  std::vector<std::string> keys;
-  if (!IsTexmap(object) && !IsMaterial(object)) return keys;
+void FillSlotKeys(const host::Anim& object, KeptTexts& keys) {
+  if (!IsTexmap(object) && !IsMaterial(object)) return;
   std::unordered_set<Text> used;
   const int count = object.NumSubTexmaps();
   for (int i = 0; i < count; ++i) {
     Text slotName = object.GetSubTexmapSlotName(i);
     if (slotName.empty() || used.count(slotName) != 0) slotName = u"slot_" + FormatInt(i + 1);
-    keys.push_back(ToUtf8(EscapeJsonString(slotName)));
+    keys.emplace_back(ToUtf8(EscapeJsonString(slotName)));
     used.insert(std::move(slotName));
   }
-  return keys;
 }
 
 // Writes a tree into one UTF-8 text, each node once, so that the cost grows with the size of the
@@ -152,7 +150,7 @@ class NodeTreeWriter {
     CachedNode& node = cache_.NodeOf(object);
     if (!node.described) {
       node.className = object.GetClassName();
-      node.slotKeys = SlotKeys(object);
+      FillSlotKeys(object, node.slotKeys);
       node.described = true;
     }
     return node;
@@ -160,12 +158,13 @@ class NodeTreeWriter {
 
   // "type", "name" and the parameter lines, at this depth's indent. Each piece converted holds
   // whole strings, so that the text reads as one conversion.
-  const std::string& Fields(const host::Anim& object, CachedNode& node, int depth,
+  const KeptText& Fields(const host::Anim& object, CachedNode& node, int depth,
                             std::string_view inner) {
     for (const auto& [keptDepth, kept] : node.fieldsAtDepth) {
       if (keptDepth == depth) return kept;
     }
-    std::string fields = ",\n";
+    std::string& fields = scratch_;
+    fields = ",\n";
     fields += inner;
     fields += "\"type\": \"";
     AppendJsonEscapedUtf8(fields, NodeType(node.className));
@@ -174,12 +173,12 @@ class NodeTreeWriter {
     fields += "\"name\": \"";
     AppendJsonEscapedUtf8(fields, NodeName(object));
     fields += "\"";
-    for (const Text& line : ExportNodeParams(ip_, cache_, object)) {
+    for (const KeptText& line : ExportNodeParams(ip_, cache_, object)) {
       fields += ",\n";
       fields += inner;
-      AppendUtf8(fields, line);
+      fields += line;
     }
-    return node.fieldsAtDepth.emplace_back(depth, std::move(fields)).second;
+    return node.fieldsAtDepth.emplace_back(depth, KeptText(fields, cache_.Memory())).second;
   }
 
   // A multi-texture lists its switched-on maps under "textures" and has no children.
@@ -211,7 +210,7 @@ class NodeTreeWriter {
   }
 
   // Texture slots by slot name, then sub-materials as numbered layers.
-  void WriteChildren(const host::Anim& object, const std::vector<std::string>& slotKeys, int depth,
+  void WriteChildren(const host::Anim& object, const KeptTexts& slotKeys, int depth,
                      int level, std::string_view inner) {
     bool any = false;
     auto beginChild = [&] {
@@ -273,6 +272,7 @@ class NodeTreeWriter {
   std::string& out_;
   const std::string_view spaces_;
   int nodesWritten_ = 0;
+  std::string scratch_;  // where a node's fields are put together before they are kept
 };
 
 }  // namespace

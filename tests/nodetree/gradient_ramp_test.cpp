@@ -73,7 +73,7 @@ TEST(GradientRampTest, ProbedOncePerMapAndBuild) {
   host.answer = host::ScriptResult{true, u"0,255,0,0"};
   sim::SimAnim& ramp = testing::NewMap(host, u"Gradient Ramp", u"Ramp");
   BuildCache build;
-  const std::vector<Text> first = ExportNodeParams(host, build, ramp);
+  const KeptTexts first = ExportNodeParams(host, build, ramp);
   EXPECT_EQ(ExportNodeParams(host, build, ramp), first);
   EXPECT_EQ(host.scripts.size(), 1u);
   BuildCache nextBuild;
