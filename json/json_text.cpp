@@ -46,7 +46,20 @@ void AppendJsonEscaped(Text& out, std::u16string_view text) {
 }
 
 void AppendJsonEscapedUtf8(std::string& out, std::u16string_view text) {
-  AppendUtf8(out, EscapeJsonString(text));
+  // Runs without a unit to escape are converted as they stand; an escaped unit is ASCII, so a
+  // run never splits a surrogate pair.
+  size_t runStart = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    if (c >= 0x20 && c != u'"' && c != u'\\') continue;
+    AppendUtf8(out, text.substr(runStart, i - runStart));
+    const char16_t unit[1] = {c};
+    Text escaped;
+    AppendJsonEscaped(escaped, std::u16string_view(unit, 1));
+    AppendUtf8(out, escaped);
+    runStart = i + 1;
+  }
+  AppendUtf8(out, text.substr(runStart));
 }
 
 Text FormatJsonFloat(float value) {

@@ -44,21 +44,28 @@ Text NumberedName(const Text& name, int counter) {
 // taken so far, earlier candidates included. Names in use only ever grow, so the search for a
 // name's next free number resumes where the last one stopped: linear in the scene.
 void MakeNamesUnique(const std::vector<GeometryObject>& objects, std::vector<Text>& log) {
-  std::unordered_set<Text> inUse;
-  std::unordered_map<Text, int> nextCounter;
-  inUse.reserve(objects.size() * 2);
+  // Every name taken is kept once, here; the sets hold views of it. One name is taken per
+  // object, so the list never grows past its reserve and the views stay valid.
+  std::vector<Text> taken;
+  taken.reserve(objects.size());
+  std::unordered_set<std::u16string_view> inUse;
+  std::unordered_map<std::u16string_view, int> nextCounter;
+  inUse.reserve(objects.size());
   int renamed = 0;
   for (const GeometryObject& object : objects) {
-    const Text name = object.node->GetName();
-    if (inUse.insert(name).second) continue;
-    int& counter = nextCounter.try_emplace(name, 1).first->second;
+    Text name = object.node->GetName();
+    if (!inUse.count(name)) {
+      inUse.insert(taken.emplace_back(std::move(name)));
+      continue;
+    }
+    int& counter = nextCounter.try_emplace(*inUse.find(name), 1).first->second;
     Text candidate = NumberedName(name, counter);
     while (inUse.count(candidate)) candidate = NumberedName(name, ++counter);
     object.node->SetName(candidate);
     ++renamed;
     log.push_back(u"WARNING: Duplicate name \u2014 renamed '" + name + u"' to '" + candidate +
                   u"' in scene");
-    inUse.insert(candidate);
+    inUse.insert(taken.emplace_back(std::move(candidate)));
   }
   if (renamed > 0) {
     log.push_back(u"Total renamed: " + FormatInt(renamed) +
@@ -66,13 +73,13 @@ void MakeNamesUnique(const std::vector<GeometryObject>& objects, std::vector<Tex
   }
 }
 
-Text FormatIdList(const std::vector<int32_t>& ids) {
-  Text out = u"[";
+void AppendIdList(std::string& out, const std::vector<int32_t>& ids) {
+  out += '[';
   for (size_t i = 0; i < ids.size(); ++i) {
-    if (i > 0) out += u',';
-    out += FormatInt(ids[i]);
+    if (i > 0) out += ',';
+    AppendInt(out, ids[i]);
   }
-  return out + u"]";
+  out += ']';
 }
 
 Text QuotedList(const std::vector<Text>& items) {
@@ -93,7 +100,7 @@ struct EntryWriter {
   host::TimeValue time;
   std::vector<Text>& log;
   BuildCache cache;
-  Text head;
+  std::string head;
 
   void Append(std::string& package, const GeometryObject& object);
 };
@@ -101,18 +108,18 @@ struct EntryWriter {
 void EntryWriter::Append(std::string& package, const GeometryObject& object) {
   const host::Node& node = *object.node;
   const Text name = node.GetName();
-  head = u"  {\n    \"object_name\": \"";
-  AppendJsonEscaped(head, name);
-  head += u"\",\n    \"object_class\": \"";
-  AppendJsonEscaped(head, object.evaluated->GetClassName());
-  head += u"\",\n    \"layer\": \"\",\n    \"material_ids\": ";
-  head += FormatIdList(CollectMaterialIds(node, time));
-  head += u",\n    \"displacement_mod\": ";
-  head += BuildDisplacementJson(ip, cache, &node);
-  head += u",\n    \"errors\": ";
+  head = "  {\n    \"object_name\": \"";
+  AppendJsonEscapedUtf8(head, name);
+  head += "\",\n    \"object_class\": \"";
+  AppendJsonEscapedUtf8(head, object.evaluated->GetClassName());
+  head += "\",\n    \"layer\": \"\",\n    \"material_ids\": ";
+  AppendIdList(head, CollectMaterialIds(node, time));
+  head += ",\n    \"displacement_mod\": ";
+  AppendUtf8(head, BuildDisplacementJson(ip, cache, &node));
+  head += ",\n    \"errors\": ";
 
   const size_t start = package.size();
-  AppendUtf8(package, head);
+  package += head;
   package += "[],\n    \"material\": ";
   try {
     buildMaterialJson(ip, cache, node.GetMtl(), package);
@@ -121,7 +128,7 @@ void EntryWriter::Append(std::string& package, const GeometryObject& object) {
     const std::vector<Text> errors{u"buildMaterialJson exception"};
     for (const Text& error : errors) log.push_back(u"[" + name + u"] " + error);
     package.resize(start);
-    AppendUtf8(package, head);
+    package += head;
     AppendUtf8(package, QuotedList(errors));
     package += ",\n    \"material\": null";
   }
@@ -178,7 +185,7 @@ PackageResult BuildScenePackage(host::Interface& ip, const Text& packagePath) {
   package += "  \"object_count\": " + std::to_string(objects.size()) + ",\n";
   package += "  \"objects\": [\n";
   // Materials, maps and modifiers that several objects share are read once.
-  EntryWriter entries{ip, t, log, BuildCache(), Text()};
+  EntryWriter entries{ip, t, log, {}, {}};
   for (size_t i = 0; i < objects.size(); ++i) {
     entries.Append(package, objects[i]);
     package += i + 1 < objects.size() ? ",\n" : "\n";
