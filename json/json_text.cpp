@@ -62,34 +62,48 @@ void AppendJsonEscapedUtf8(std::string& out, std::u16string_view text) {
   AppendUtf8(out, text.substr(runStart));
 }
 
-Text FormatJsonFloat(float value) {
-  if (!std::isfinite(value)) return u"null";
+void AppendJsonFloat(Text& out, float value) {
+  if (!std::isfinite(value)) {
+    out += u"null";
+    return;
+  }
+  char buffer[32];
+  std::to_chars_result result;
   // Whole numbers below a million print as their digits: the common case, without the general
   // conversion. Negative zero keeps its sign through the general one.
   const bool negativeZero = value == 0.0f && std::signbit(value);
   if (std::fabs(value) < 1e6f && value == std::trunc(value) && !negativeZero) {
-    return FormatInt(static_cast<long long>(value));
+    result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<long long>(value));
+  } else {
+    result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value),
+                           std::chars_format::general, 6);
   }
-  char buffer[32];
-  auto result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value),
-                              std::chars_format::general, 6);
-  return Widen(std::string_view(buffer, result.ptr - buffer));
+  out.append(buffer, result.ptr);
+}
+
+Text FormatJsonFloat(float value) {
+  Text out;
+  AppendJsonFloat(out, value);
+  return out;
 }
 
 Text FormatJsonBool(bool value) {
   return value ? u"true" : u"false";
 }
 
-namespace {
-Text FormatJsonArray(std::initializer_list<float> values) {
-  Text out = u"[";
-  bool first = true;
-  for (float v : values) {
-    if (!first) out += u',';
-    out += FormatJsonFloat(v);
-    first = false;
+void AppendJsonFloats(Text& out, std::initializer_list<float> values) {
+  out += u'[';
+  for (const float* v = values.begin(); v != values.end(); ++v) {
+    if (v != values.begin()) out += u',';
+    AppendJsonFloat(out, *v);
   }
   out += u']';
+}
+
+namespace {
+Text FormatJsonArray(std::initializer_list<float> values) {
+  Text out;
+  AppendJsonFloats(out, values);
   return out;
 }
 }  // namespace

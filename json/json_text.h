@@ -3,6 +3,7 @@
 #pragma once
 
 #include <fstream>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,10 @@ void AppendJsonEscapedUtf8(std::string& out, std::u16string_view text);
 
 // printf "%.6g" of the value widened to double; "null" for an infinity or a NaN.
 Text FormatJsonFloat(float value);
+// The same, appended to out.
+void AppendJsonFloat(Text& out, float value);
+// [a,b,...] of such numbers, appended to out.
+void AppendJsonFloats(Text& out, std::initializer_list<float> values);
 Text FormatJsonBool(bool value);
 Text FormatJsonColor(const Color& c);    // [r,g,b]
 Text FormatJsonPoint3(const Point3& p);  // [x,y,z]

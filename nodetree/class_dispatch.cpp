@@ -93,7 +93,12 @@ const KeptTexts& ExportNodeParams(host::Interface& ip, BuildCache& cache,
   }
   // Kept only once made: a read that throws leaves nothing behind to reuse.
   node.paramLines.reserve(lines.size());
-  for (const Text& line : lines) node.paramLines.emplace_back(ToUtf8(line));
+  std::string converted;
+  for (const Text& line : lines) {
+    converted.clear();
+    AppendUtf8(converted, line);
+    node.paramLines.emplace_back(converted);
+  }
   node.paramsMade = true;
   return node.paramLines;
 }

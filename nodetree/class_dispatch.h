@@ -17,7 +17,6 @@ const ParamTable* FindParamTable(std::u16string_view className);
 
 // The parameter lines of a material or texture map in UTF-8; empty for a class no rule names.
 // Made once per object and build: later calls answer from the cache.
-const KeptTexts& ExportNodeParams(host::Interface& ip, BuildCache& cache,
-                                  const host::Anim& object);
+const KeptTexts& ExportNodeParams(host::Interface& ip, BuildCache& cache, const host::Anim& object);
 
 }  // namespace larkspur

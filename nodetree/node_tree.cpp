@@ -74,7 +74,9 @@ void FillSlotKeys(const host::Anim& object, KeptTexts& keys) {
   for (int i = 0; i < count; ++i) {
     Text slotName = object.GetSubTexmapSlotName(i);
     if (slotName.empty() || used.count(slotName) != 0) slotName = u"slot_" + FormatInt(i + 1);
-    keys.emplace_back(ToUtf8(EscapeJsonString(slotName)));
+    std::string key;
+    AppendJsonEscapedUtf8(key, slotName);
+    keys.emplace_back(key);
     used.insert(std::move(slotName));
   }
 }
@@ -159,7 +161,7 @@ class NodeTreeWriter {
   // "type", "name" and the parameter lines, at this depth's indent. Each piece converted holds
   // whole strings, so that the text reads as one conversion.
   const KeptText& Fields(const host::Anim& object, CachedNode& node, int depth,
-                            std::string_view inner) {
+                         std::string_view inner) {
     for (const auto& [keptDepth, kept] : node.fieldsAtDepth) {
       if (keptDepth == depth) return kept;
     }
@@ -210,8 +212,8 @@ class NodeTreeWriter {
   }
 
   // Texture slots by slot name, then sub-materials as numbered layers.
-  void WriteChildren(const host::Anim& object, const KeptTexts& slotKeys, int depth,
-                     int level, std::string_view inner) {
+  void WriteChildren(const host::Anim& object, const KeptTexts& slotKeys, int depth, int level,
+                     std::string_view inner) {
     bool any = false;
     auto beginChild = [&] {
       if (!any) {

@@ -177,38 +177,60 @@ ParamValue FindParamTabValue(const host::Interface& ip, const ParamIndex& params
   return ReadAs(KindOfType(slot.def->type - pt::kTab), slot, ip.GetTime(), index);
 }
 
-Text RawLine(std::u16string_view key, std::u16string_view value) {
+namespace {
+
+// "key": with room for a short value behind it.
+Text LineHead(std::u16string_view key, size_t valueSize) {
   Text line;
-  line.reserve(key.size() + value.size() + 3);
-  line += u"\"";
+  line.reserve(key.size() + valueSize + 3);
+  line += u'"';
   line += key;
   line += u"\":";
+  return line;
+}
+
+}  // namespace
+
+Text RawLine(std::u16string_view key, std::u16string_view value) {
+  Text line = LineHead(key, value.size());
   line += value;
   return line;
 }
 
 Text ParamLine(std::u16string_view key, const ParamValue& value) {
+  Text line = LineHead(key, 16);
   switch (value.kind) {
     case ParamKind::Float:
-      return RawLine(key, FormatJsonFloat(value.floatValue));
+      AppendJsonFloat(line, value.floatValue);
+      break;
     case ParamKind::Int:
-      return RawLine(key, FormatInt(value.intValue));
+      line += FormatInt(value.intValue);
+      break;
     case ParamKind::Bool:
-      return RawLine(key, FormatJsonBool(value.boolValue));
+      line += FormatJsonBool(value.boolValue);
+      break;
     case ParamKind::String:
-      return RawLine(key, u"\"" + EscapeJsonString(value.stringValue) + u"\"");
+      line += u'"';
+      AppendJsonEscaped(line, value.stringValue);
+      line += u'"';
+      break;
     case ParamKind::Color:
-      return RawLine(key, FormatJsonColor(value.colorValue));
+      AppendJsonFloats(line, {value.colorValue.r, value.colorValue.g, value.colorValue.b});
+      break;
     case ParamKind::Point3:
-      return RawLine(key, FormatJsonPoint3(value.pointValue));
+      AppendJsonFloats(line, {value.pointValue.x, value.pointValue.y, value.pointValue.z});
+      break;
     case ParamKind::None:
+      line += u"null";
       break;
   }
-  return RawLine(key, u"null");
+  return line;
 }
 
 Text FloatLine(std::u16string_view key, float value) {
-  return RawLine(key, FormatJsonFloat(value));
+  Text line = LineHead(key, 12);
+  AppendJsonFloat(line, value);
+  return line;
 }
 
 void AddParamLine(std::vector<Text>& lines, const host::Interface& ip, const ParamIndex& params,
