@@ -137,7 +137,10 @@ void EntryWriter::Append(std::string& package, const GeometryObject& object) {
 
 void WriteLogFile(const Text& packagePath, const std::vector<Text>& log) {
   Text text;
-  for (const Text& line : log) text += line + u"\n";
+  for (const Text& line : log) {
+    text += line;
+    text += u'\n';
+  }
   WriteTextFile(PackageLogPath(packagePath), text);
 }
 
