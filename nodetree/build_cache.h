@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <memory_resource>
 #include <optional>
@@ -24,11 +25,32 @@ namespace larkspur {
 using KeptText = std::pmr::string;
 using KeptTexts = std::pmr::vector<KeptText>;
 
+// A whole tree as written once from an empty node registry, to be written again for the next
+// occurrence of its top object at the same depth: the text, and where each node id stands in it.
+// Ids are drawn in the same order every time, so each is kept as its distance from the id drawn
+// before the tree.
+struct TreeIdSlot {
+  size_t offset;            // where the id's digits begin in text
+  size_t length;            // how many characters they took
+  uint32_t distance;        // the id, less the last id drawn before the tree
+  host::AnimHandle handle;  // the node registered under the id; 0 for a reference
+};
+struct TreeText {
+  explicit TreeText(std::pmr::memory_resource* memory) : text(memory), ids(memory) {}
+  KeptText text;
+  std::pmr::vector<TreeIdSlot> ids;
+  uint32_t idsDrawn = 0;
+};
+
 // The parts of an object's node that depend only on the object and the host's state, each made
 // on first use.
 struct CachedNode {
   explicit CachedNode(std::pmr::memory_resource* memory)
-      : className(memory), slotKeys(memory), paramLines(memory), fieldsAtDepth(memory) {}
+      : className(memory),
+        slotKeys(memory),
+        paramLines(memory),
+        fieldsAtDepth(memory),
+        treesAtDepth(memory) {}
 
   bool described = false;   // className and slotKeys are filled in
   bool paramsMade = false;  // paramLines are filled in
@@ -39,6 +61,8 @@ struct CachedNode {
   // by ",\n" and the inner indent of the depth it is paired with. A node occurs at few depths,
   // so a short list searched in order beats a hash map.
   std::pmr::vector<std::pair<int, KeptText>> fieldsAtDepth;
+  // The trees with the object on top, by the depth they were written at.
+  std::pmr::vector<std::pair<int, TreeText>> treesAtDepth;
 };
 
 // Lives for one build. Objects are keyed by their address: the scene's materials, maps,

@@ -18,6 +18,7 @@ class NodeRegistry {
   // Records the id unless the handle is already recorded in this tree.
   void Add(host::AnimHandle handle, int32_t id);
   void Clear();
+  bool Empty() const { return count_ == 0; }
 
  private:
   struct Slot {

@@ -116,7 +116,7 @@ class NodeTreeWriter {
       if (written && *written != -1) {
         out_ += indent;
         out_ += "{ \"ref\": ";
-        AppendInt(out_, *written);
+        WriteId(*written, 0);
         out_ += " }";
         return;
       }
@@ -130,7 +130,7 @@ class NodeTreeWriter {
     out_ += "{\n";
     out_ += inner;
     out_ += "\"node_id\": ";
-    AppendInt(out_, id);
+    WriteId(id, handle);
     out_ += Fields(*object, node, depth, inner);
 
     if (IsTexmap(*object) && EqualsIgnoreCase(node.className, u"MultiTexture")) {
@@ -269,19 +269,89 @@ class NodeTreeWriter {
     }
   }
 
+  void WriteId(int32_t id, host::AnimHandle handle) {
+    if (record_) {
+      const size_t offset = out_.size();
+      AppendInt(out_, id);
+      record_->ids.push_back({offset - recordBase_, out_.size() - offset,
+                              static_cast<uint32_t>(id) - recordFrom_, handle});
+    } else {
+      AppendInt(out_, id);
+    }
+  }
+
+ public:
+  // Keeps the ids this writer writes from here on in tree, their offsets counted from the
+  // present end of out and their values from the last id drawn.
+  void Record(TreeText& tree) {
+    record_ = &tree;
+    recordBase_ = out_.size();
+    recordFrom_ = static_cast<uint32_t>(ProcessNodeTreeState().lastNodeId);
+  }
+
+ private:
   host::Interface& ip_;
   BuildCache& cache_;
   std::string& out_;
   const std::string_view spaces_;
   int nodesWritten_ = 0;
   std::string scratch_;  // where a node's fields are put together before they are kept
+  TreeText* record_ = nullptr;
+  size_t recordBase_ = 0;
+  uint32_t recordFrom_ = 0;
 };
+
+// True when drawing count ids from here on never yields -1, the id the registry ignores, so
+// that a tree kept from an earlier occurrence reads the same as a fresh walk.
+bool IdsFit(uint32_t count) {
+  const uint64_t last = static_cast<uint32_t>(ProcessNodeTreeState().lastNodeId);
+  return last + count < 0xFFFFFFFFull;
+}
+
+// Writes a kept tree with the ids of this occurrence and registers its nodes as the walk would.
+void WriteKeptTree(const TreeText& tree, std::string& out) {
+  NodeTreeState& state = ProcessNodeTreeState();
+  const uint32_t from = static_cast<uint32_t>(state.lastNodeId);
+  size_t copied = 0;
+  for (const TreeIdSlot& slot : tree.ids) {
+    out.append(tree.text, copied, slot.offset - copied);
+    const int32_t id = static_cast<int32_t>(from + slot.distance);
+    AppendInt(out, id);
+    if (slot.handle != 0) state.writtenNodes.Add(slot.handle, id);
+    copied = slot.offset + slot.length;
+  }
+  out.append(tree.text, copied, std::string::npos);
+  state.lastNodeId = static_cast<int32_t>(from + tree.idsDrawn);
+}
 
 }  // namespace
 
 void BuildNodeTree(host::Interface& ip, BuildCache& cache, host::Anim* object, int depth,
                    std::string& out) {
-  NodeTreeWriter(ip, cache, out, depth).WriteNode(object, depth, 0);
+  NodeTreeState& state = ProcessNodeTreeState();
+  // A tree's text depends only on its top object and depth when the registry starts empty (the
+  // host does not change during a build), so a material's tree is walked once per build.
+  if (!object || !state.writtenNodes.Empty()) {
+    NodeTreeWriter(ip, cache, out, depth).WriteNode(object, depth, 0);
+    return;
+  }
+  auto& trees = cache.NodeOf(*object).treesAtDepth;
+  for (const auto& [keptDepth, tree] : trees) {
+    if (keptDepth == depth && IdsFit(tree.idsDrawn)) {
+      WriteKeptTree(tree, out);
+      return;
+    }
+  }
+  const size_t start = out.size();
+  const uint32_t from = static_cast<uint32_t>(state.lastNodeId);
+  TreeText tree(cache.Memory());
+  NodeTreeWriter writer(ip, cache, out, depth);
+  writer.Record(tree);
+  writer.WriteNode(object, depth, 0);
+  tree.idsDrawn = static_cast<uint32_t>(state.lastNodeId) - from;
+  if (static_cast<uint64_t>(from) + tree.idsDrawn >= 0xFFFFFFFFull) return;
+  tree.text.assign(out.data() + start, out.size() - start);
+  trees.emplace_back(depth, std::move(tree));
 }
 
 void ResetNodeRegistry() {
