@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <string>
 
 #include "tests/nodetree/sim_materials.h"
@@ -103,6 +104,53 @@ TEST(NodeTreeTest, SharedNodeKeepsIdsReferencesAndIndentsPerTree) {
   EXPECT_NE(one.find("\n        \"size\":2"), std::string::npos);
   EXPECT_GT(idAfter(two, "\"d\":         {\n          \"node_id\": "), mapInOne);
   EXPECT_NE(two.find("\n          \"size\":2"), std::string::npos);
+}
+
+// The tree with every id counted from its first node's.
+std::string RelativeIds(const std::string& tree) {
+  static const std::regex kId("(\"node_id\": |\"ref\": )(-?[0-9]+)");
+  std::smatch first;
+  if (!std::regex_search(tree, first, kId)) return tree;
+  const long base = std::stol(first[2]);
+  std::string out;
+  auto from = tree.cbegin();
+  for (std::sregex_iterator it(tree.begin(), tree.end(), kId), end; it != end; ++it) {
+    out.append(from, (*it)[2].first);
+    out += std::to_string(std::stol((*it)[2]) - base);
+    from = (*it)[2].second;
+  }
+  return out.append(from, tree.cend());
+}
+
+// A tree met again in the same build is not walked again but must read as a walk would: the same
+// text with fresh ids in walk order, its references pointing at them, and its nodes registered so
+// that a later node of the same tree refers to them.
+TEST(NodeTreeTest, TreeWrittenAgainReadsAsAFreshWalk) {
+  SimHost host;
+  SimAnim& map = NewMap(host, u"Noise", u"N");
+  SimAnim& material = NewMaterial(host, u"CoronaMtl", u"A");
+  AddSlot(material, u"d", &NewMap(host, u"Mix", u"M"));
+  AddSlot(material, u"e", &map);
+  AddSlot(material, u"f", &map);
+  BuildCache cache;
+  std::string walked, again, fresh, afterwards;
+  ResetNodeRegistry();
+  BuildNodeTree(host, cache, &material, 2, walked);
+  ResetNodeRegistry();
+  BuildNodeTree(host, cache, &material, 2, again);
+  BuildNodeTree(host, cache, &map, 2, afterwards);
+  BuildCache freshCache;
+  ResetNodeRegistry();
+  BuildNodeTree(host, freshCache, &material, 2, fresh);
+
+  const auto firstId = [](const std::string& tree) {
+    return std::stol(tree.substr(tree.find(": ") + 2));
+  };
+  EXPECT_EQ(firstId(again), firstId(walked) + 3);  // the material, its two maps
+  EXPECT_EQ(RelativeIds(again), RelativeIds(walked));
+  EXPECT_EQ(RelativeIds(fresh), RelativeIds(walked));
+  const std::string mapId = again.substr(again.find("\"ref\": ") + 7);
+  EXPECT_EQ(afterwards, "    { \"ref\": " + mapId.substr(0, mapId.find(' ')) + " }");
 }
 
 }  // namespace
