@@ -153,10 +153,21 @@ std::vector<int32_t> CollectMaterialIds(const host::Node& node, host::TimeValue 
   host::Anim* tri = object->ConvertToType(t, host::kTriObjectClassId);
   if (!tri) return ids;
   if (const host::Mesh* mesh = tri->GetMesh()) {
+    // Faces come in runs of one id and most meshes carry a handful of ids: a run is looked at
+    // once, and a handful is searched in place before a set takes over.
+    constexpr size_t kHandful = 8;
     std::unordered_set<int32_t> seen;
+    int32_t previous = 0;  // ids start at 1
     const int faceCount = mesh->GetNumFaces();
     for (int f = 0; f < faceCount; ++f) {
       const int32_t id = static_cast<int32_t>(mesh->GetFaceMatID(f)) + 1;
+      if (id == previous) continue;
+      previous = id;
+      if (ids.size() < kHandful) {
+        if (std::find(ids.begin(), ids.end(), id) == ids.end()) ids.push_back(id);
+        continue;
+      }
+      if (seen.empty()) seen.insert(ids.begin(), ids.end());
       if (seen.insert(id).second) ids.push_back(id);
     }
   }

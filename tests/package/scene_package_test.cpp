@@ -69,10 +69,15 @@ TEST_F(ScenePackageTest, MaterialIdsOfConvertedAndUnconvertibleObjects) {
   noMesh.object = &host.NewAnim(host::super_class::kGeomObject, u"Teapot");
   noMesh.material = material;
   AddObject(host.Root(), u"NoFaces", {});
+  // More ids than are searched in place, each met again after others.
+  SimNode& many =
+      AddObject(host.Root(), u"Many", {9, 3, 9, 0, 11, 3, 7, 1, 2, 5, 4, 0, 12, 8, 12, 6});
 
   const size_t animsBefore = host.Anims().size();
   EXPECT_EQ(CollectMaterialIds(tri, 0), (std::vector<int32_t>{1, 6}));
   EXPECT_EQ(CollectMaterialIds(noMesh, 0), std::vector<int32_t>{});
+  EXPECT_EQ(CollectMaterialIds(many, 0),
+            (std::vector<int32_t>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 12, 13}));
   ASSERT_TRUE(Build().ok);
   EXPECT_NE(Package().find("\"material_ids\": []"), std::string::npos);
   // Temporary triangle objects are deleted again.
