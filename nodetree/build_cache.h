@@ -50,6 +50,7 @@ struct CachedNode {
         slotKeys(memory),
         paramLines(memory),
         fieldsAtDepth(memory),
+        entryHead(memory),
         treesAtDepth(memory) {}
 
   bool described = false;   // className and slotKeys are filled in
@@ -61,6 +62,11 @@ struct CachedNode {
   // by ",\n" and the inner indent of the depth it is paired with. A node occurs at few depths,
   // so a short list searched in order beats a hash map.
   std::pmr::vector<std::pair<int, KeptText>> fieldsAtDepth;
+  // When the object is an object's material: the opening of its entry ("type" and "name", and a
+  // multi-material's list key) in UTF-8, and whether it lists sub-materials.
+  bool entryMade = false;
+  bool multiMaterial = false;
+  KeptText entryHead;
   // The trees with the object on top, by the depth they were written at.
   std::pmr::vector<std::pair<int, TreeText>> treesAtDepth;
 };

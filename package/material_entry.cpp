@@ -33,29 +33,22 @@ void AppendSubMaterialEntry(std::string& out, host::Interface& ip, BuildCache& c
   out += "\n      }";
 }
 
-void AppendMultiMaterialEntry(std::string& out, host::Interface& ip, BuildCache& cache,
-                              host::Anim& material) {
-  out += "{\n      \"type\": \"Multimaterial\",\n      \"name\": \"";
-  AppendJsonEscapedUtf8(out, material.GetName());
-  out += "\",\n      \"sub_materials\": [\n";
-  const int count = material.NumSubMtls();
-  for (int i = 0; i < count; ++i) {
-    AppendSubMaterialEntry(out, ip, cache, material.GetSubMtl(i), i + 1);
-    out += i + 1 < count ? ",\n" : "\n";
+// What an entry writes before its trees; the same for every object that uses the material.
+KeptText EntryHead(const host::Anim& material, bool multiMaterial, const Text& className,
+                   BuildCache& cache) {
+  std::string head;
+  if (multiMaterial) {
+    head = "{\n      \"type\": \"Multimaterial\",\n      \"name\": \"";
+    AppendJsonEscapedUtf8(head, material.GetName());
+    head += "\",\n      \"sub_materials\": [\n";
+  } else {
+    head = "{\n      \"type\": \"";
+    AppendJsonEscapedUtf8(head, className);
+    head += "\",\n      \"name\": \"";
+    AppendJsonEscapedUtf8(head, material.GetName());
+    head += "\",\n      \"node_tree\": ";
   }
-  out += "      ]\n    }";
-}
-
-void AppendPlainMaterialEntry(std::string& out, host::Interface& ip, BuildCache& cache,
-                              host::Anim& material, const Text& className) {
-  ResetNodeRegistry();
-  out += "{\n      \"type\": \"";
-  AppendJsonEscapedUtf8(out, className);
-  out += "\",\n      \"name\": \"";
-  AppendJsonEscapedUtf8(out, material.GetName());
-  out += "\",\n      \"node_tree\": ";
-  BuildNodeTree(ip, cache, &material, 2, out);
-  out += "\n    }";
+  return KeptText(head, cache.Memory());
 }
 
 }  // namespace
@@ -66,11 +59,25 @@ void buildMaterialJson(host::Interface& ip, BuildCache& cache, host::Anim* mater
     out += "null";
     return;
   }
-  const Text className = material->GetClassName();
-  if (IsMultiMaterial(*material, className)) {
-    AppendMultiMaterialEntry(out, ip, cache, *material);
+  CachedNode& kept = cache.NodeOf(*material);
+  if (!kept.entryMade) {
+    const Text className = material->GetClassName();
+    kept.multiMaterial = IsMultiMaterial(*material, className);
+    kept.entryHead = EntryHead(*material, kept.multiMaterial, className, cache);
+    kept.entryMade = true;
+  }
+  out += kept.entryHead;
+  if (kept.multiMaterial) {
+    const int count = material->NumSubMtls();
+    for (int i = 0; i < count; ++i) {
+      AppendSubMaterialEntry(out, ip, cache, material->GetSubMtl(i), i + 1);
+      out += i + 1 < count ? ",\n" : "\n";
+    }
+    out += "      ]\n    }";
   } else {
-    AppendPlainMaterialEntry(out, ip, cache, *material, className);
+    ResetNodeRegistry();
+    BuildNodeTree(ip, cache, material, 2, out);
+    out += "\n    }";
   }
 }
 
