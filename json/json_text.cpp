@@ -62,9 +62,13 @@ void AppendJsonEscapedUtf8(std::string& out, std::u16string_view text) {
   AppendUtf8(out, text.substr(runStart));
 }
 
-void AppendJsonFloat(Text& out, float value) {
+namespace {
+
+// Appends the digits of a number to text of either width.
+template <typename String>
+void AppendFloatTo(String& out, float value) {
   if (!std::isfinite(value)) {
-    out += u"null";
+    out.append({'n', 'u', 'l', 'l'});
     return;
   }
   char buffer[32];
@@ -81,6 +85,31 @@ void AppendJsonFloat(Text& out, float value) {
   out.append(buffer, result.ptr);
 }
 
+template <typename String>
+void AppendFloatsTo(String& out, std::initializer_list<float> values) {
+  out += '[';
+  for (const float* v = values.begin(); v != values.end(); ++v) {
+    if (v != values.begin()) out += ',';
+    AppendFloatTo(out, *v);
+  }
+  out += ']';
+}
+
+}  // namespace
+
+void AppendJsonFloat(Text& out, float value) {
+  AppendFloatTo(out, value);
+}
+void AppendJsonFloat(std::string& out, float value) {
+  AppendFloatTo(out, value);
+}
+void AppendJsonFloats(Text& out, std::initializer_list<float> values) {
+  AppendFloatsTo(out, values);
+}
+void AppendJsonFloats(std::string& out, std::initializer_list<float> values) {
+  AppendFloatsTo(out, values);
+}
+
 Text FormatJsonFloat(float value) {
   Text out;
   AppendJsonFloat(out, value);
@@ -89,15 +118,6 @@ Text FormatJsonFloat(float value) {
 
 Text FormatJsonBool(bool value) {
   return value ? u"true" : u"false";
-}
-
-void AppendJsonFloats(Text& out, std::initializer_list<float> values) {
-  out += u'[';
-  for (const float* v = values.begin(); v != values.end(); ++v) {
-    if (v != values.begin()) out += u',';
-    AppendJsonFloat(out, *v);
-  }
-  out += u']';
 }
 
 namespace {
@@ -116,16 +136,6 @@ Text FormatJsonPoint3(const Point3& p) {
 }
 Text FormatJsonQuat(const Quat& q) {
   return FormatJsonArray({q.w, q.x, q.y, q.z});
-}
-
-Text JoinLines(const std::vector<Text>& lines, std::u16string_view prefix) {
-  Text out;
-  for (size_t i = 0; i < lines.size(); ++i) {
-    out += prefix;
-    out += lines[i];
-    if (i + 1 < lines.size()) out += u",\n";
-  }
-  return out;
 }
 
 bool WriteTextFile(const Text& path, std::u16string_view text) {

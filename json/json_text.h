@@ -26,15 +26,14 @@ void AppendJsonEscapedUtf8(std::string& out, std::u16string_view text);
 Text FormatJsonFloat(float value);
 // The same, appended to out.
 void AppendJsonFloat(Text& out, float value);
+void AppendJsonFloat(std::string& out, float value);
 // [a,b,...] of such numbers, appended to out.
 void AppendJsonFloats(Text& out, std::initializer_list<float> values);
+void AppendJsonFloats(std::string& out, std::initializer_list<float> values);
 Text FormatJsonBool(bool value);
 Text FormatJsonColor(const Color& c);    // [r,g,b]
 Text FormatJsonPoint3(const Point3& p);  // [x,y,z]
 Text FormatJsonQuat(const Quat& q);      // [w,x,y,z]: the scalar part first
-
-// Each line preceded by prefix; lines separated by ",\n"; no trailing separator.
-Text JoinLines(const std::vector<Text>& lines, std::u16string_view prefix);
 
 // Writes the UTF-8 bytes of text to path in one write, truncating; true when the stream reported
 // no error after closing.

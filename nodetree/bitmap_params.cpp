@@ -54,33 +54,33 @@ Text TilingModeText(int flags, int mirror, int tile) {
 
 }  // namespace
 
-void FileNameRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines) {
-  lines.push_back(ParamLine(row.key, StringValue(FileNameOfPath(PathOf(context, row.source)))));
+void FileNameRow(const RowContext& context, const ParamRow& row, ParamLines& lines) {
+  lines.AddValue(row.key, StringValue(FileNameOfPath(PathOf(context, row.source))));
 }
 
-void FilePathRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines) {
+void FilePathRow(const RowContext& context, const ParamRow& row, ParamLines& lines) {
   Text path = PathOf(context, row.source);
-  if (!path.empty()) lines.push_back(ParamLine(row.key, StringValue(std::move(path))));
+  if (!path.empty()) lines.AddValue(row.key, StringValue(std::move(path)));
 }
 
-void PointXRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines) {
+void PointXRow(const RowContext& context, const ParamRow& row, ParamLines& lines) {
   const ParamValue value = context.Value(row.source);
-  if (value.kind == ParamKind::Point3) lines.push_back(FloatLine(row.key, value.pointValue.x));
+  if (value.kind == ParamKind::Point3) lines.AddFloat(row.key, value.pointValue.x);
 }
 
-void PointYRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines) {
+void PointYRow(const RowContext& context, const ParamRow& row, ParamLines& lines) {
   const ParamValue value = context.Value(row.source);
-  if (value.kind == ParamKind::Point3) lines.push_back(FloatLine(row.key, value.pointValue.y));
+  if (value.kind == ParamKind::Point3) lines.AddFloat(row.key, value.pointValue.y);
 }
 
-void DegreesRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines) {
+void DegreesRow(const RowContext& context, const ParamRow& row, ParamLines& lines) {
   const ParamValue value = context.Value(row.source);
   if (value.kind == ParamKind::Float) {
-    lines.push_back(FloatLine(row.key, value.floatValue * kCoronaBitmapDegreesPerRadian));
+    lines.AddFloat(row.key, value.floatValue * kCoronaBitmapDegreesPerRadian);
   }
 }
 
-void UvPlacementRow(const RowContext& context, const ParamRow&, std::vector<Text>& lines) {
+void UvPlacementRow(const RowContext& context, const ParamRow&, ParamLines& lines) {
   const host::Anim& map = context.object;
   if (map.SuperClassID() != host::super_class::kTexmap || map.ClassID() != host::kBitmapTexClassId)
     return;
@@ -89,22 +89,22 @@ void UvPlacementRow(const RowContext& context, const ParamRow&, std::vector<Text
   const host::TimeValue t = context.time;
   const int tiling = uvGen->GetTextureTiling();
   const host::Point3 offset = uvGen->GetUVTransform().GetTrans();
-  lines.push_back(FloatLine(u"tiling_u", uvGen->GetUScl(t)));
-  lines.push_back(FloatLine(u"tiling_v", uvGen->GetVScl(t)));
-  lines.push_back(RawLine(u"tile_u", FlagText(tiling, kTileU)));
-  lines.push_back(RawLine(u"tile_v", FlagText(tiling, kTileV)));
-  lines.push_back(RawLine(u"tiling_mode_u", TilingModeText(tiling, kMirrorU, kTileU)));
-  lines.push_back(RawLine(u"tiling_mode_v", TilingModeText(tiling, kMirrorV, kTileV)));
-  lines.push_back(FloatLine(u"offset_u", offset.x));
-  lines.push_back(FloatLine(u"offset_v", offset.y));
-  lines.push_back(RawLine(u"uvw_channel", FormatInt(uvGen->GetMapChannel())));
-  lines.push_back(FloatLine(u"rotate_w", uvGen->GetWAng(t) * kHostBitmapDegreesPerRadian));
+  lines.AddFloat(u"tiling_u", uvGen->GetUScl(t));
+  lines.AddFloat(u"tiling_v", uvGen->GetVScl(t));
+  lines.AddRaw(u"tile_u", FlagText(tiling, kTileU));
+  lines.AddRaw(u"tile_v", FlagText(tiling, kTileV));
+  lines.AddRaw(u"tiling_mode_u", TilingModeText(tiling, kMirrorU, kTileU));
+  lines.AddRaw(u"tiling_mode_v", TilingModeText(tiling, kMirrorV, kTileV));
+  lines.AddFloat(u"offset_u", offset.x);
+  lines.AddFloat(u"offset_v", offset.y);
+  lines.AddRaw(u"uvw_channel", FormatInt(uvGen->GetMapChannel()));
+  lines.AddFloat(u"rotate_w", uvGen->GetWAng(t) * kHostBitmapDegreesPerRadian);
 }
 
-void CropRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines) {
+void CropRow(const RowContext& context, const ParamRow& row, ParamLines& lines) {
   const ParamValue apply = context.Value(row.source);
   if (apply.kind != ParamKind::Bool || !apply.boolValue) return;
-  lines.push_back(RawLine(row.key, u"true"));
+  lines.AddRaw(row.key, u"true");
   AppendRows(context, kHostBitmapCropRows, lines);
 }
 

@@ -8,20 +8,20 @@
 namespace larkspur {
 
 // "key" with the file name of the path parameter: always, empty without a file.
-void FileNameRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines);
+void FileNameRow(const RowContext& context, const ParamRow& row, ParamLines& lines);
 // "key" with the whole path, only when there is one.
-void FilePathRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines);
+void FilePathRow(const RowContext& context, const ParamRow& row, ParamLines& lines);
 // The x or y of a Point3 parameter; nothing for any other kind.
-void PointXRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines);
-void PointYRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines);
+void PointXRow(const RowContext& context, const ParamRow& row, ParamLines& lines);
+void PointYRow(const RowContext& context, const ParamRow& row, ParamLines& lines);
 // A float angle in radians written in degrees by the Corona bitmap's factor; nothing for any
 // other kind.
-void DegreesRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines);
+void DegreesRow(const RowContext& context, const ParamRow& row, ParamLines& lines);
 // The host bitmap's placement from its UV generator: tiling, tile and mirror modes, offset, map
 // channel and rotation. Nothing for another class or without a UV generator.
-void UvPlacementRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines);
+void UvPlacementRow(const RowContext& context, const ParamRow& row, ParamLines& lines);
 // When the bool parameter is on: "key":true, then the host bitmap's crop lines.
-void CropRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines);
+void CropRow(const RowContext& context, const ParamRow& row, ParamLines& lines);
 
 inline constexpr ParamRow kCoronaBitmapRows[] = {
     {u"filepath",      u"filename",       FileNameRow},

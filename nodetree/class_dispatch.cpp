@@ -86,19 +86,14 @@ const KeptTexts& ExportNodeParams(host::Interface& ip, BuildCache& cache,
                                   const host::Anim& object) {
   CachedNode& node = cache.NodeOf(object);
   if (node.paramsMade) return node.paramLines;
-  std::vector<Text> lines;
+  ParamLines lines;
   if (const ParamTable* table = FindParamTable(object.GetClassName())) {
     lines =
         ExportRows(RowContext{ip, object, cache.ParamsOf(object), nullptr, ip.GetTime()}, *table);
   }
   // Kept only once made: a read that throws leaves nothing behind to reuse.
   node.paramLines.reserve(lines.size());
-  std::string converted;
-  for (const Text& line : lines) {
-    converted.clear();
-    AppendUtf8(converted, line);
-    node.paramLines.emplace_back(converted);
-  }
+  for (size_t i = 0; i < lines.size(); ++i) node.paramLines.emplace_back(lines[i]);
   node.paramsMade = true;
   return node.paramLines;
 }

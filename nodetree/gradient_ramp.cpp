@@ -186,11 +186,11 @@ Text ProbeGradientKeys(host::Interface& ip, const Text& mapName) {
   return result.text;
 }
 
-void GradientKeysRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines) {
+void GradientKeysRow(const RowContext& context, const ParamRow& row, ParamLines& lines) {
   const Text answer = ProbeGradientKeys(context.ip, context.object.GetName());
   if (answer.empty() || answer.rfind(u"ERROR:", 0) == 0) return;
   const std::vector<GradientKey> keys = ParseGradientKeys(answer);
-  if (!keys.empty()) lines.push_back(RawLine(row.key, KeysText(keys)));
+  if (!keys.empty()) lines.AddRaw(row.key, KeysText(keys));
 }
 
 }  // namespace larkspur

@@ -21,7 +21,7 @@ std::vector<GradientKey> ParseGradientKeys(std::u16string_view answer);
 
 // "key" with the stops the probe finds for the map's name, sorted by position; nothing when the
 // probe finds none.
-void GradientKeysRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines);
+void GradientKeysRow(const RowContext& context, const ParamRow& row, ParamLines& lines);
 
 // "Gradient_Type" and "gradientType" are two names, not two spellings of one: versions of the
 // map carry one or the other.

@@ -23,8 +23,8 @@ bool IsTrue(const ParamValue& value) {
 }
 
 // "key":true for a bool that is on; "key":false for off, for any other kind and when missing.
-void IsOnRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines) {
-  lines.push_back(RawLine(row.key, FormatJsonBool(IsTrue(context.Value(row.source)))));
+void IsOnRow(const RowContext& context, const ParamRow& row, ParamLines& lines) {
+  lines.AddRaw(row.key, FormatJsonBool(IsTrue(context.Value(row.source))));
 }
 
 constexpr ParamRow kRandomizeByMembers[] = {
@@ -83,7 +83,7 @@ int32_t ItemCount(const RowContext& context) {
 using ElementText = Text (*)(const ParamValue& element);
 
 void AppendItemArray(const RowContext& context, const ParamRow& row, ElementText text,
-                     std::vector<Text>& lines) {
+                     ParamLines& lines) {
   const int32_t count = ItemCount(context);
   if (count < 1) return;
   const int32_t written = std::min(count, kMaxMultiMapItems);
@@ -92,7 +92,7 @@ void AppendItemArray(const RowContext& context, const ParamRow& row, ElementText
   for (int32_t i = 0; i < written; ++i) {
     elements.push_back(text(context.TabValue(row.source, i)));
   }
-  lines.push_back(RawLine(row.key, Joined(elements, u'[', u']')));
+  lines.AddRaw(row.key, Joined(elements, u'[', u']'));
 }
 
 Text ColorText(const ParamValue& color) {
@@ -111,11 +111,11 @@ Text SwitchText(const ParamValue& mapSwitch) {
 
 }  // namespace
 
-void LayerCountRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines) {
-  lines.push_back(RawLine(row.key, FormatInt(CompositeLayerCount(context, row.source))));
+void LayerCountRow(const RowContext& context, const ParamRow& row, ParamLines& lines) {
+  lines.AddRaw(row.key, FormatInt(CompositeLayerCount(context, row.source)));
 }
 
-void LayerListRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines) {
+void LayerListRow(const RowContext& context, const ParamRow& row, ParamLines& lines) {
   const int32_t count = CompositeLayerCount(context, row.source);
   std::vector<Text> layers;
   for (int i = 0; i < count; ++i) {
@@ -133,39 +133,39 @@ void LayerListRow(const RowContext& context, const ParamRow& row, std::vector<Te
     layer += u'}';
     layers.push_back(std::move(layer));
   }
-  if (!layers.empty()) lines.push_back(RawLine(row.key, Joined(layers, u'[', u']')));
+  if (!layers.empty()) lines.AddRaw(row.key, Joined(layers, u'[', u']'));
 }
 
-void SubMaterialCountRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines) {
+void SubMaterialCountRow(const RowContext& context, const ParamRow& row, ParamLines& lines) {
   const host::Anim& material = context.object;
   const int count =
       material.SuperClassID() == host::super_class::kMaterial ? material.NumSubMtls() : 0;
-  lines.push_back(RawLine(row.key, FormatInt(count)));
+  lines.AddRaw(row.key, FormatInt(count));
 }
 
-void ItemCountRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines) {
-  lines.push_back(RawLine(row.key, FormatInt(ItemCount(context))));
+void ItemCountRow(const RowContext& context, const ParamRow& row, ParamLines& lines) {
+  lines.AddRaw(row.key, FormatInt(ItemCount(context)));
 }
 
-void RandomizeByRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines) {
-  std::vector<Text> members;
+void RandomizeByRow(const RowContext& context, const ParamRow& row, ParamLines& lines) {
+  ParamLines members;
   AppendRows(context, kRandomizeByMembers, members);
-  lines.push_back(RawLine(row.key, Joined(members, u'{', u'}')));
+  lines.AddRaw(row.key, u"{" + members.Joined(u",") + u"}");
 }
 
-void ItemColorsRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines) {
+void ItemColorsRow(const RowContext& context, const ParamRow& row, ParamLines& lines) {
   AppendItemArray(context, row, ColorText, lines);
 }
 
-void ItemFrequenciesRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines) {
+void ItemFrequenciesRow(const RowContext& context, const ParamRow& row, ParamLines& lines) {
   AppendItemArray(context, row, FrequencyText, lines);
 }
 
-void ItemSwitchesRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines) {
+void ItemSwitchesRow(const RowContext& context, const ParamRow& row, ParamLines& lines) {
   AppendItemArray(context, row, SwitchText, lines);
 }
 
-void EnabledSlotCountRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines) {
+void EnabledSlotCountRow(const RowContext& context, const ParamRow& row, ParamLines& lines) {
   int enabled = 0;
   const host::Anim& map = context.object;
   if (map.SuperClassID() == host::super_class::kTexmap) {
@@ -174,7 +174,7 @@ void EnabledSlotCountRow(const RowContext& context, const ParamRow& row, std::ve
       if (IsTrue(context.TabValue(row.source, i))) ++enabled;
     }
   }
-  lines.push_back(RawLine(row.key, FormatInt(enabled)));
+  lines.AddRaw(row.key, FormatInt(enabled));
 }
 
 }  // namespace larkspur

@@ -9,27 +9,27 @@ namespace larkspur {
 
 // The composite's layer count: the length of the table parameter named by the row, or the
 // map's slot count when there is no such table.
-void LayerCountRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines);
+void LayerCountRow(const RowContext& context, const ParamRow& row, ParamLines& lines);
 // One object per composite layer (index, blend mode from the row's table, opacity, mask switch),
 // with a default for each element that is missing; nothing without layers.
-void LayerListRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines);
+void LayerListRow(const RowContext& context, const ParamRow& row, ParamLines& lines);
 // The material's number of sub-materials; 0 for anything but a material.
-void SubMaterialCountRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines);
+void SubMaterialCountRow(const RowContext& context, const ParamRow& row, ParamLines& lines);
 
 // The multi-map's item count: an int as is, a float truncated toward zero, anything else 0.
-void ItemCountRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines);
+void ItemCountRow(const RowContext& context, const ParamRow& row, ParamLines& lines);
 // The object of the criteria by which the multi-map randomises, each true or false.
-void RandomizeByRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines);
+void RandomizeByRow(const RowContext& context, const ParamRow& row, ParamLines& lines);
 // Arrays with one element per multi-map item of the table parameter named by the row: colours
 // (null when missing), frequencies (printf "%f", 1.0 when missing) and map switches (false when
 // missing). Nothing when the item count is below 1.
-void ItemColorsRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines);
-void ItemFrequenciesRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines);
-void ItemSwitchesRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines);
+void ItemColorsRow(const RowContext& context, const ParamRow& row, ParamLines& lines);
+void ItemFrequenciesRow(const RowContext& context, const ParamRow& row, ParamLines& lines);
+void ItemSwitchesRow(const RowContext& context, const ParamRow& row, ParamLines& lines);
 
 // The number of the multi-texture's slots whose switch (the row's table parameter) is on,
 // whether or not the slot holds a map.
-void EnabledSlotCountRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines);
+void EnabledSlotCountRow(const RowContext& context, const ParamRow& row, ParamLines& lines);
 
 inline constexpr ParamRow kCompositeRows[] = {
     {u"num_layers", u"blendMode", LayerCountRow},

@@ -2,8 +2,8 @@
 
 namespace larkspur {
 
-void HasMapRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines) {
-  if (context.Ref(row.source)) lines.push_back(RawLine(row.key, u"true"));
+void HasMapRow(const RowContext& context, const ParamRow& row, ParamLines& lines) {
+  if (context.Ref(row.source)) lines.AddRaw(row.key, u"true");
 }
 
 }  // namespace larkspur

@@ -6,7 +6,7 @@
 namespace larkspur {
 
 // "key":true when the slot parameter named by the row holds a map; nothing otherwise.
-void HasMapRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines);
+void HasMapRow(const RowContext& context, const ParamRow& row, ParamLines& lines);
 
 inline constexpr ParamRow kMixRows[] = {
     {u"mix_amount",      u"mixAmount",        LineRow},

@@ -4,12 +4,12 @@
 
 namespace larkspur {
 
-void OneMinusRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines) {
+void OneMinusRow(const RowContext& context, const ParamRow& row, ParamLines& lines) {
   const ParamValue value = context.Value(row.source);
-  if (value.kind == ParamKind::Float) lines.push_back(FloatLine(row.key, 1.0f - value.floatValue));
+  if (value.kind == ParamKind::Float) lines.AddFloat(row.key, 1.0f - value.floatValue);
 }
 
-void MetalnessFlagRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines) {
+void MetalnessFlagRow(const RowContext& context, const ParamRow& row, ParamLines& lines) {
   const ParamValue value = context.Value(row.source);
   bool on = false;
   if (value.kind == ParamKind::Bool) {
@@ -19,7 +19,7 @@ void MetalnessFlagRow(const RowContext& context, const ParamRow& row, std::vecto
   } else {
     return;
   }
-  lines.push_back(RawLine(row.key, FormatJsonBool(on)));
+  lines.AddRaw(row.key, FormatJsonBool(on));
 }
 
 }  // namespace larkspur

@@ -8,9 +8,9 @@
 namespace larkspur {
 
 // Roughness as glossiness: 1 - a float value; nothing for any other kind.
-void OneMinusRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines);
+void OneMinusRow(const RowContext& context, const ParamRow& row, ParamLines& lines);
 // A mode stored as a bool, or as an int where 1 means on; nothing for any other kind.
-void MetalnessFlagRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines);
+void MetalnessFlagRow(const RowContext& context, const ParamRow& row, ParamLines& lines);
 
 // The legacy and the physically based forms of the material name one key differently, so a key
 // is often fed by several host names; each row whose parameter exists writes its own line.

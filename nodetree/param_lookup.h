@@ -82,15 +82,4 @@ int32_t FindParamTabCount(const ParamIndex& params, std::u16string_view name);
 ParamValue FindParamTabValue(const host::Interface& ip, const ParamIndex& params,
                              std::u16string_view name, int index);
 
-// The parameter line of a value already in JSON text: "key":value.
-Text RawLine(std::u16string_view key, std::u16string_view value);
-// The parameter line of a value: "key":value, with the value in the text form of its kind.
-Text ParamLine(std::u16string_view key, const ParamValue& value);
-// The parameter line of a float value ("key":number).
-Text FloatLine(std::u16string_view key, float value);
-
-// Appends the parameter line of paramName under key; nothing when the parameter is absent.
-void AddParamLine(std::vector<Text>& lines, const host::Interface& ip, const ParamIndex& params,
-                  std::u16string_view paramName, std::u16string_view key);
-
 }  // namespace larkspur

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -32,11 +33,38 @@ struct RowContext {
   }
 };
 
+// The lines of one table in UTF-8, in the order its rows write them, each written straight into
+// one text.
+class ParamLines {
+ public:
+  // "key":value, with the value in the text of its kind ("null" for none).
+  void AddValue(std::u16string_view key, const ParamValue& value);
+  // "key":number.
+  void AddFloat(std::u16string_view key, float value);
+  // "key":value for a value already in JSON text.
+  void AddRaw(std::u16string_view key, std::u16string_view value);
+  // A line already in JSON text, keys and all.
+  void AddLine(std::u16string_view line);
+
+  size_t size() const { return ends_.size(); }
+  bool empty() const { return ends_.empty(); }
+  std::string_view operator[](size_t index) const;
+  // The lines, converted, with separator between them.
+  Text Joined(std::u16string_view separator) const;
+
+ private:
+  // Starts a line with "key": for its value to follow.
+  std::string& Begin(std::u16string_view key);
+  void End() { ends_.push_back(text_.size()); }
+
+  std::string text_;
+  std::vector<size_t> ends_;  // where each line ends in text_
+};
+
 struct ParamRow;
 
 // Appends the lines of one row: usually one, none when the parameter is missing.
-using RowOperation = void (*)(const RowContext& context, const ParamRow& row,
-                              std::vector<Text>& lines);
+using RowOperation = void (*)(const RowContext& context, const ParamRow& row, ParamLines& lines);
 
 struct ParamRow {
   std::u16string_view key;     // the output key; empty for a row that writes keys of its own
@@ -58,14 +86,14 @@ class ParamTable {
   const ParamRow* end_;
 };
 
-void AppendRows(const RowContext& context, ParamTable table, std::vector<Text>& lines);
-std::vector<Text> ExportRows(const RowContext& context, ParamTable table);
+void AppendRows(const RowContext& context, ParamTable table, ParamLines& lines);
+ParamLines ExportRows(const RowContext& context, ParamTable table);
 
 // The value as read, in the text of its kind.
-void LineRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines);
+void LineRow(const RowContext& context, const ParamRow& row, ParamLines& lines);
 // A float value times 100; nothing for any other kind.
-void PercentRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines);
+void PercentRow(const RowContext& context, const ParamRow& row, ParamLines& lines);
 // Always "key":source, whatever the object holds.
-void FixedRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines);
+void FixedRow(const RowContext& context, const ParamRow& row, ParamLines& lines);
 
 }  // namespace larkspur

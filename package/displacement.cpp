@@ -53,16 +53,10 @@ Text BuildDisplacementJson(host::Interface& ip, BuildCache& cache, const host::N
   const host::Anim* modifier = node ? FindDisplacementModifier(*node) : nullptr;
   if (!modifier) return u"null";
 
-  const std::vector<Text> lines =
+  const ParamLines lines =
       ExportRows(RowContext{ip, *modifier, cache.ParamsOf(*modifier)}, kDisplacementRows);
   if (lines.empty()) return u"{\"displacement_found\":true}";
-
-  Text record = u"{";
-  for (size_t i = 0; i < lines.size(); ++i) {
-    if (i > 0) record += u',';
-    record += lines[i];
-  }
-  record += u'}';
+  const Text record = u"{" + lines.Joined(u",") + u"}";
   return record;
 }
 

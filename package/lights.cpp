@@ -13,26 +13,26 @@ namespace larkspur {
 namespace {
 
 // A float length in system units, written in metres; nothing for any other kind.
-void LengthRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines) {
+void LengthRow(const RowContext& context, const ParamRow& row, ParamLines& lines) {
   const ParamValue value = context.Value(row.source);
   if (value.kind == ParamKind::Float) {
-    lines.push_back(FloatLine(row.key, value.floatValue * context.metresPerUnit));
+    lines.AddFloat(row.key, value.floatValue * context.metresPerUnit);
   }
 }
 
 // A string only, and only when it holds something.
-void NonEmptyStringRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines) {
+void NonEmptyStringRow(const RowContext& context, const ParamRow& row, ParamLines& lines) {
   const ParamValue value = context.Value(row.source);
   if (value.kind == ParamKind::String && !value.stringValue.empty()) {
-    lines.push_back(ParamLine(row.key, value));
+    lines.AddValue(row.key, value);
   }
 }
 
 // The light's transform line; the bool the row names says whether the light is targeted.
-void TransformRow(const RowContext& context, const ParamRow& row, std::vector<Text>& lines) {
+void TransformRow(const RowContext& context, const ParamRow& row, ParamLines& lines) {
   const ParamValue value = context.Value(row.source);
   const bool targeted = value.kind == ParamKind::Bool && value.boolValue;
-  lines.push_back(
+  lines.AddLine(
       BuildTransformJson(context.ip, *context.node, context.time, context.metresPerUnit, targeted));
 }
 
@@ -101,14 +101,13 @@ struct LightNode {
   int group;
 };
 
-Text LightEntry(const Text& name, std::u16string_view type, const std::vector<Text>& params,
-                int group) {
+Text LightEntry(const Text& name, std::u16string_view type, const ParamLines& params, int group) {
   Text entry = u"  {\n    \"light_name\": \"";
   entry += EscapeJsonString(name);
   entry += u"\",\n    \"light_type\": \"";
   entry += type;
   entry += u"\",\n    ";
-  entry += JoinLines(params, u"");
+  entry += params.Joined(u",\n");
   entry += u",\n    \"instance_group\": ";
   entry += FormatInt(group);
   entry += u"\n  }";
@@ -138,7 +137,7 @@ Text CollectLightsJson(host::Interface& ip, BuildCache& cache, std::vector<Text>
   for (const LightNode& light : lights) {
     const ParamIndex& index = cache.ParamsOf(*light.object);
     const RowContext context{ip, *light.object, index, light.node, t, metresPerUnit};
-    const std::vector<Text> params = ExportRows(context, light.lightClass->rows);
+    const ParamLines params = ExportRows(context, light.lightClass->rows);
     const std::u16string_view type = light.lightClass->type;
     const Text name = light.node->GetName();
     entries.push_back(LightEntry(name, type, params, light.group));

@@ -72,13 +72,6 @@ TEST(FormatJsonArrays, ComponentsInOrderWithNonFiniteAsNull) {
   EXPECT_EQ(FormatJsonBool(false), u"false");
 }
 
-TEST(JoinLines, SeparatesWithCommaAndLineFeedOnly) {
-  EXPECT_EQ(JoinLines({}, u"  "), u"");
-  EXPECT_EQ(JoinLines({u"a"}, u""), u"a");
-  EXPECT_EQ(JoinLines({u"a", u"b", u"c"}, u""), u"a,\nb,\nc");
-  EXPECT_EQ(JoinLines({u"a", u"b"}, u"  "), u"  a,\n  b");
-}
-
 // Packages are converted a block of ASCII units at a time, into room for one byte per unit that
 // grows when a unit needs more: a block's edges and a text that must grow are where it goes wrong.
 TEST(AppendUtf8, BlocksOfAsciiAndTheUnitsBetweenThem) {

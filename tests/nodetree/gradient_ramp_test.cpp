@@ -53,7 +53,9 @@ TEST(GradientRampTest, KeysOnlyFromRecordsOfFourFiniteNumbers) {
 
     std::vector<Text> expected{u"\"noise_amount\":0.5"};
     if (c.keys) expected.emplace_back(*c.keys);
-    EXPECT_EQ(ExportRows(RowContext{host, ramp, ParamIndex(&ramp)}, kGradientRampRows), expected)
+    EXPECT_EQ(testing::LineTexts(
+                  ExportRows(RowContext{host, ramp, ParamIndex(&ramp)}, kGradientRampRows)),
+              expected)
         << c.what;
   }
 }

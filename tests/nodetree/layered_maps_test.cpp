@@ -29,7 +29,7 @@ TEST(LayeredMapsTest, CorruptItemCountsStayBounded) {
     sim::SimAnim& map = testing::NewMap(host, u"CoronaMultiMap", u"Multi");
     testing::AddParam(map, u"items", pt::kFloat, {testing::Number(c.items)});
     const std::vector<Text> lines =
-        ExportRows(RowContext{host, map, ParamIndex(&map)}, kMultiMapRows);
+        testing::LineTexts(ExportRows(RowContext{host, map, ParamIndex(&map)}, kMultiMapRows));
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines.front(), c.countLine);
     if (c.written == 0) {
@@ -51,7 +51,7 @@ TEST(LayeredMapsTest, NonFiniteFrequencyIsNull) {
       map, u"frequency", pt::kFloat + pt::kTab,
       {testing::Number(std::numeric_limits<double>::infinity()), testing::Number(0.25)});
   const std::vector<Text> lines =
-      ExportRows(RowContext{host, map, ParamIndex(&map)}, kMultiMapRows);
+      testing::LineTexts(ExportRows(RowContext{host, map, ParamIndex(&map)}, kMultiMapRows));
   EXPECT_NE(std::find(lines.begin(), lines.end(), u"\"frequency\":[null,0.250000]"), lines.end());
 }
 

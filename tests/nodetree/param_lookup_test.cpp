@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "nodetree/param_rows.h"
 #include "tests/support/sim_builders.h"
 
 namespace larkspur {
@@ -52,11 +53,12 @@ TEST_F(ParamLookupTest, ScalarReadsByKindOfType) {
       {u"missing", nullptr},
   };
   for (const Case& c : cases) {
-    std::vector<Text> lines;
-    AddParamLine(lines, host, params, c.name, u"k");
+    ParamLines lines;
+    const ParamRow row{u"k", c.name, LineRow};
+    LineRow(RowContext{host, mtl, params}, row, lines);
     if (c.line) {
       ASSERT_EQ(lines.size(), 1u) << ToUtf8(c.name);
-      EXPECT_EQ(lines[0], c.line) << ToUtf8(c.name);
+      EXPECT_EQ(FromUtf8(lines[0]), c.line) << ToUtf8(c.name);
     } else {
       EXPECT_TRUE(lines.empty()) << ToUtf8(c.name);
     }

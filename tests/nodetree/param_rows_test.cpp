@@ -30,12 +30,12 @@ TEST(ParamRowsTest, RowOperationsOnValuesTheScenesDoNotHold) {
     testing::SimHost host;
     testing::SimAnim& material = testing::NewMaterial(host, u"CoronaMtl", u"M");
     testing::AddParam(material, u"Param", c.type, {testing::Number(c.value)});
-    std::vector<Text> lines;
+    ParamLines lines;
     const ParamRow row{u"key", u"param", c.write};
     row.write(RowContext{host, material, ParamIndex(&material)}, row, lines);
     const std::vector<Text> expected =
         c.line.empty() ? std::vector<Text>{} : std::vector<Text>{Text(c.line)};
-    EXPECT_EQ(lines, expected) << c.what;
+    EXPECT_EQ(testing::LineTexts(lines), expected) << c.what;
   }
 }
 

@@ -24,4 +24,10 @@ void AddSlot(SimAnim& owner, Text slotName, host::Anim* map) {
   owner.subTexmaps.push_back(sim::SimSubTexmap{std::move(slotName), map});
 }
 
+std::vector<Text> LineTexts(const ParamLines& lines) {
+  std::vector<Text> texts;
+  for (size_t i = 0; i < lines.size(); ++i) texts.push_back(FromUtf8(lines[i]));
+  return texts;
+}
+
 }  // namespace larkspur::testing

@@ -5,6 +5,7 @@
 
 #include "host/sim/sim_scene.h"
 #include "host/text.h"
+#include "nodetree/param_rows.h"
 #include "tests/support/sim_builders.h"
 
 namespace larkspur::testing {
@@ -16,5 +17,8 @@ SimAnim& NewMap(SimHost& host, Text className, Text name);
 void AddParam(SimAnim& anim, Text name, host::ParamType type, std::vector<SimValue> values);
 
 void AddSlot(SimAnim& owner, Text slotName, host::Anim* map);
+
+// The lines as UTF-16 text, one element each.
+std::vector<Text> LineTexts(const ParamLines& lines);
 
 }  // namespace larkspur::testing
