@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # The figures of docs/performance.md: builds the linux preset, runs the package build beside its
-# nlohmann-json peer (10,000 and 40,000 objects; medians of 5 repetitions) and times
-# `larkspur package` end to end on the generated 10,000-object scene (median of 5 runs).
+# nlohmann-json peer (10,000 and 40,000 objects; medians of 5 repetitions), the scene loader from
+# 1,000 to 64,000 objects, and times `larkspur package` end to end on the generated
+# 10,000-object scene (median of 5 runs).
 # Usage: scripts/bench.sh   (run it when the machine is otherwise idle)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 cmake --preset linux >/dev/null
-cmake --build --preset linux --target larkspur package_bench make_archviz_scene
+cmake --build --preset linux --target larkspur package_bench scene_load_bench make_archviz_scene
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -16,6 +17,9 @@ bin=build/linux
 echo "== package build beside the nlohmann-json dump of the same package"
 "$bin/bench/package_bench" --benchmark_filter='Archviz|Nlohmann' --benchmark_repetitions=5 \
   --benchmark_report_aggregates_only=true --benchmark_min_time=1
+
+echo "== scene loader"
+"$bin/bench/scene_load_bench" --benchmark_filter=LoadArchviz
 
 echo "== larkspur package, 10,000 objects, end to end"
 "$bin/bench/make_archviz_scene" 10000 "$work/scene.json"
