@@ -45,6 +45,12 @@ class BuildCache {
   // Holds the entries of every parameter index of the build, which all end with it.
   std::pmr::monotonic_buffer_resource indexMemory_;
   std::string spaces_;
+  struct DescsHash {
+    size_t operator()(const std::vector<const host::ParamBlockDesc*>& descs) const;
+  };
+  // The names of each distinct sequence of block descriptors (null for a block without one).
+  std::unordered_map<std::vector<const host::ParamBlockDesc*>, ParamNames, DescsHash> names_;
+  std::vector<const host::ParamBlockDesc*> descs_;  // the sequence of the object being indexed
   std::unordered_map<const host::Anim*, ParamIndex> params_;
   std::unordered_map<const host::Anim*, CachedNode> nodes_;
 };

@@ -182,26 +182,28 @@ class SceneWriter {
   Out ParamsOut(const SimAnim& anim) {
     Out blocks = Out::List();
     for (const auto& block : anim.blocks) {
-      if (!block || !block->hasDesc) {
+      if (!block || !block->desc) {
         blocks.Push(Null());
         continue;
       }
       Out defs = Out::List();
-      for (size_t i = 0; i < block->defs.size(); ++i) {
-        const SimParamDef& def = block->defs[i];
+      const std::vector<host::ParamDef>& descDefs = block->desc->Defs();
+      for (size_t i = 0; i < descDefs.size(); ++i) {
+        const host::ParamDef& def = descDefs[i];
         Out out = Out::Object();
-        out.Add("name", def.def.internalName ? String(*def.def.internalName) : Null());
-        const std::string typeName = ParamTypeName(def.def.type);
-        out.Add("type", typeName.empty() ? Int(def.def.type) : String(typeName));
-        if (def.def.id != static_cast<ParamId>(i) || i > 32767) out.Add("id", Int(def.def.id));
-        if (def.hasValue && ValueKindOf(def.def.type) != SimValueKind::kNone) {
+        out.Add("name", def.internalName ? String(*def.internalName) : Null());
+        const std::string typeName = ParamTypeName(def.type);
+        out.Add("type", typeName.empty() ? Int(def.type) : String(typeName));
+        if (def.id != static_cast<ParamId>(i) || i > 32767) out.Add("id", Int(def.id));
+        if (i < block->values.size() && ValueKindOf(def.type) != SimValueKind::kNone) {
+          const SimValues& values = block->values[i];
           const std::string where = "a parameter of anim " + QuoteJson(anim.id);
-          if (IsTableType(def.def.type)) {
+          if (IsTableType(def.type)) {
             Out table = Out::List();
-            for (const SimValue& v : def.values) table.Push(ValueOut(v, def.def.type, where));
+            for (const SimValue& v : values) table.Push(ValueOut(v, def.type, where));
             out.Add("value", std::move(table));
-          } else if (!def.values.empty()) {
-            out.Add("value", ValueOut(def.values.front(), def.def.type, where));
+          } else if (!values.empty()) {
+            out.Add("value", ValueOut(values.front(), def.type, where));
           }
         }
         defs.Push(std::move(out));

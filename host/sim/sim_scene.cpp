@@ -71,16 +71,29 @@ bool IsRefType(ParamType t) {
 
 }  // namespace
 
-const SimValue* SimParamBlock::Element(ParamId id, int tabIndex, bool (*accepts)(ParamType)) const {
-  for (const SimParamDef& def : defs) {
-    if (def.def.id != id) continue;
-    if (!accepts(def.def.type) || !def.hasValue) return nullptr;
-    const bool table = IsTableType(def.def.type);
-    if (tabIndex < 0 || (!table && tabIndex != 0)) return nullptr;
-    if (static_cast<size_t>(tabIndex) >= def.values.size()) return nullptr;
-    return &def.values[tabIndex];
+SimParamDesc::SimParamDesc(std::vector<host::ParamDef> defs) : defs_(std::move(defs)) {
+  count = static_cast<int>(defs_.size());
+  paramdefs = defs_.data();
+}
+
+int SimParamBlock::DefIndex(ParamId id) const {
+  if (!desc) return -1;
+  const std::vector<host::ParamDef>& defs = desc->Defs();
+  for (size_t d = 0; d < defs.size(); ++d) {
+    if (defs[d].id == id) return static_cast<int>(d);
   }
-  return nullptr;
+  return -1;
+}
+
+const SimValue* SimParamBlock::Element(ParamId id, int tabIndex, bool (*accepts)(ParamType)) const {
+  const int d = DefIndex(id);
+  if (d < 0 || !accepts(desc->Defs()[d].type) || static_cast<size_t>(d) >= values.size()) {
+    return nullptr;
+  }
+  const bool table = IsTableType(desc->Defs()[d].type);
+  if (tabIndex < 0 || (!table && tabIndex != 0)) return nullptr;
+  if (static_cast<size_t>(tabIndex) >= values[d].size()) return nullptr;
+  return &values[d][tabIndex];
 }
 
 bool SimParamBlock::GetValue(ParamId id, TimeValue, float& value, int tabIndex) const {
@@ -110,7 +123,7 @@ bool SimParamBlock::GetValue(ParamId id, TimeValue, Point3& value, int tabIndex)
 bool SimParamBlock::GetValue(ParamId id, TimeValue, std::optional<Text>& value,
                              int tabIndex) const {
   const SimValue* v = Element(id, tabIndex, IsStringType);
-  if (v) value = v->text;
+  if (v) value = v->text ? std::optional<Text>(*v->text) : std::nullopt;
   return v != nullptr;
 }
 
@@ -121,11 +134,11 @@ bool SimParamBlock::GetValue(ParamId id, TimeValue, Anim*& value, int tabIndex) 
 }
 
 int SimParamBlock::Count(ParamId id) const {
-  for (const SimParamDef& def : defs) {
-    if (def.def.id == id)
-      return IsTableType(def.def.type) ? static_cast<int>(def.values.size()) : 0;
+  const int d = DefIndex(id);
+  if (d < 0 || !IsTableType(desc->Defs()[d].type) || static_cast<size_t>(d) >= values.size()) {
+    return 0;
   }
-  return 0;
+  return static_cast<int>(values[d].size());
 }
 
 SimValues::SimValues(std::vector<SimValue> values) {

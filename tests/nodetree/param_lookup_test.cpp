@@ -69,8 +69,8 @@ TEST_F(ParamLookupTest, ScalarReadsByKindOfType) {
 TEST_F(ParamLookupTest, SearchGoesOnPastUnsupportedTypesAndEmptyBlocks) {
   mtl.blocks.push_back(nullptr);
   SimParamBlock& noDesc = AddBlock(mtl);
-  noDesc.hasDesc = false;
   AddParam(noDesc, u"amount", pt::kFloat, Number(9));
+  noDesc.desc = nullptr;
   SimParamBlock& first = AddBlock(mtl);
   AddParam(first, std::nullopt, pt::kFloat, {Number(7)});
   AddParam(first, u"amount", 17, Number(0));
@@ -128,7 +128,7 @@ TEST_F(ParamLookupTest, TablesAreDecidedByTheFirstDefinitionOfTheName) {
 TEST_F(ParamLookupTest, RefusedFirstDefinitionStillDecides) {
   SimParamBlock& first = AddBlock(mtl);
   AddParam(first, u"amount", pt::kFloat, Number(9));
-  first.defs.back().hasValue = false;
+  first.values.back() = {};
   AddParam(AddBlock(mtl), u"AMOUNT", pt::kFloat, Number(2.5));
   const ParamValue amount = FindParamValue(host, ParamIndex(&mtl), u"Amount");
   EXPECT_EQ(amount.kind, ParamKind::Float);
