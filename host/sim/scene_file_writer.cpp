@@ -157,22 +157,25 @@ class SceneWriter {
   Out ValueOut(const SimValue& value, ParamType type, const std::string& where) {
     switch (ValueKindOf(type)) {
       case SimValueKind::kFloat:
-        return Number(static_cast<float>(value.number));
+        return Number(static_cast<float>(value.Number()));
       case SimValueKind::kInt:
-        return Int(static_cast<long long>(value.number));
+        return Int(static_cast<long long>(value.Number()));
       case SimValueKind::kBool:
-        if (value.number == 0 || value.number == 1) return Bool(value.number == 1);
-        return Int(static_cast<long long>(value.number));
-      case SimValueKind::kColor:
-        if (value.hasAlpha)
-          return Floats({value.color.r, value.color.g, value.color.b, value.alpha});
-        return Floats({value.color.r, value.color.g, value.color.b});
+        if (value.Number() == 0 || value.Number() == 1) return Bool(value.Number() == 1);
+        return Int(static_cast<long long>(value.Number()));
+      case SimValueKind::kColor: {
+        const Color color = value.GetColor();
+        if (value.HasAlpha()) return Floats({color.r, color.g, color.b, value.Alpha()});
+        return Floats({color.r, color.g, color.b});
+      }
       case SimValueKind::kPoint:
-        return PointOut(value.point);
-      case SimValueKind::kText:
-        return value.text ? String(*value.text) : Null();
+        return PointOut(value.GetPoint());
+      case SimValueKind::kText: {
+        const std::optional<Text> text = value.GetText();
+        return text ? String(*text) : Null();
+      }
       case SimValueKind::kRef:
-        return Ref(value.ref, where);
+        return Ref(value.Ref(), where);
       case SimValueKind::kNone:
         break;
     }

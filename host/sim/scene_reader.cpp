@@ -379,50 +379,35 @@ class SceneReader {
   }
 
   SimValue ReadParamValue(const JsonValue& j, const KeyPath& path, ParamType type) {
-    SimValue value;
     switch (ValueKindOf(type)) {
       case SimValueKind::kFloat:
-        value.number = ReadFloat(j, path);
-        break;
+        return SimValue::OfNumber(ReadFloat(j, path));
       case SimValueKind::kInt:
-        value.number = ReadInt32(j, path);
-        break;
+        return SimValue::OfNumber(ReadInt32(j, path));
       case SimValueKind::kBool:
-        if (j.IsBool()) {
-          value.number = j.Bool() ? 1 : 0;
-        } else if (j.IsInteger()) {
-          value.number = ReadInt32(j, path);
-        } else {
-          Expected(j, path, "true, false or an integer");
-        }
-        break;
+        if (j.IsBool()) return SimValue::OfNumber(j.Bool() ? 1 : 0);
+        if (!j.IsInteger()) Expected(j, path, "true, false or an integer");
+        return SimValue::OfNumber(ReadInt32(j, path));
       case SimValueKind::kColor: {
         const FloatList c = ReadFloatList(j, path, 3, 4, "[r, g, b] or [r, g, b, a]");
-        value.color = Color{c[0], c[1], c[2]};
-        value.hasAlpha = c.size == 4;
-        if (value.hasAlpha) value.alpha = c[3];
-        break;
+        return SimValue::OfColor(Color{c[0], c[1], c[2]},
+                                 c.size == 4 ? std::optional<float>(c[3]) : std::nullopt);
       }
       case SimValueKind::kPoint:
-        value.point = ReadPoint3(j, path);
-        break;
+        return SimValue::OfPoint(ReadPoint3(j, path));
       case SimValueKind::kText:
-        if (auto text = ReadNullableText(j, path)) {
-          value.text = std::make_shared<const Text>(std::move(*text));
-        }
-        break;
+        return SimValue::OfText(ReadNullableText(j, path));
       case SimValueKind::kRef: {
         const ParamType element = ElementType(type);
         const RefKind kind = element == host::param_type::kMtl      ? RefKind::kMaterial
                              : element == host::param_type::kTexmap ? RefKind::kTexmap
                                                                     : RefKind::kAny;
-        value.ref = ReadRef(j, path, kind, true);
-        break;
+        return SimValue::OfRef(ReadRef(j, path, kind, true));
       }
       case SimValueKind::kNone:
         break;
     }
-    return value;
+    return SimValue();
   }
 
   void ReadNode(const JsonValue& j, const KeyPath& path, SimNode& parent, int depth) {

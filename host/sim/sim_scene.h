@@ -36,16 +36,46 @@ SimValueKind ValueKindOf(ParamType type);
 bool IsTableType(ParamType type);  // a table type is its element type + param_type::kTab
 ParamType ElementType(ParamType type);
 
-// One stored value of a parameter (a scalar, or one element of a table). Only the slot that the
-// parameter's type reads is meaningful; a text is kept out of line, as few values are texts.
-struct SimValue {
-  double number = 0.0;  // float, angle, percent fraction, world; int, bool and index as integers
-  Color color;
-  float alpha = 1.0f;
-  bool hasAlpha = false;
-  Point3 point;
-  std::shared_ptr<const Text> text;  // null for a null string
-  Anim* ref = nullptr;
+// One stored value of a parameter (a scalar, or one element of a table). A scene holds hundreds
+// of thousands, and only the slot of the parameter's type is meaningful, so the slots share their
+// storage; a text is kept out of line, as few values are texts.
+class SimValue {
+ public:
+  SimValue() : number_(0.0) {}
+  SimValue(const SimValue& other) { CopyFrom(other); }
+  SimValue(SimValue&& other) noexcept { TakeFrom(other); }
+  SimValue& operator=(const SimValue& other);
+  SimValue& operator=(SimValue&& other) noexcept;
+  ~SimValue() { FreeText(); }
+
+  // Float, angle, percent fraction and world; int, bool and index as integers.
+  static SimValue OfNumber(double number);
+  static SimValue OfColor(const Color& color, std::optional<float> alpha = std::nullopt);
+  static SimValue OfPoint(const Point3& point);
+  static SimValue OfText(std::optional<Text> text);  // a null string stays null
+  static SimValue OfRef(Anim* ref);
+
+  double Number() const { return slot_ == Slot::kNumber ? number_ : 0.0; }
+  Color GetColor() const;
+  bool HasAlpha() const { return slot_ == Slot::kColorAlpha; }
+  float Alpha() const { return HasAlpha() ? floats_[3] : 1.0f; }
+  Point3 GetPoint() const;
+  std::optional<Text> GetText() const;
+  Anim* Ref() const { return slot_ == Slot::kRef ? ref_ : nullptr; }
+
+ private:
+  enum class Slot : uint8_t { kNumber, kColor, kColorAlpha, kPoint, kText, kRef };
+  void CopyFrom(const SimValue& other);
+  void TakeFrom(SimValue& other);
+  void FreeText();
+
+  union {
+    double number_;
+    float floats_[4];   // r, g, b, alpha or x, y, z
+    const Text* text_;  // owned; null for a null string
+    Anim* ref_;
+  };
+  Slot slot_ = Slot::kNumber;
 };
 
 // The values of one definition. A scene holds hundreds of thousands of scalars, so a single value

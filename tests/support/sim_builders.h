@@ -14,29 +14,19 @@ using sim::SimParamBlock;
 using sim::SimValue;
 
 inline SimValue Number(double n) {
-  SimValue v;
-  v.number = n;
-  return v;
+  return SimValue::OfNumber(n);
 }
 inline SimValue Rgb(float r, float g, float b) {
-  SimValue v;
-  v.color = {r, g, b};
-  return v;
+  return SimValue::OfColor({r, g, b});
 }
 inline SimValue Xyz(float x, float y, float z) {
-  SimValue v;
-  v.point = {x, y, z};
-  return v;
+  return SimValue::OfPoint({x, y, z});
 }
 inline SimValue String(std::optional<host::Text> s) {
-  SimValue v;
-  if (s) v.text = std::make_shared<const host::Text>(std::move(*s));
-  return v;
+  return SimValue::OfText(std::move(s));
 }
 inline SimValue Ref(host::Anim* a) {
-  SimValue v;
-  v.ref = a;
-  return v;
+  return SimValue::OfRef(a);
 }
 
 // Adds a block with a descriptor of its own, as yet empty, to anim and returns it.
