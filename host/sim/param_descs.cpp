@@ -2,7 +2,8 @@
 
 #include <cstdint>
 #include <functional>
-#include <string_view>
+
+#include "host/sim/scene_text.h"
 
 namespace larkspur::sim {
 namespace {
@@ -11,39 +12,43 @@ uint64_t Mix(uint64_t hash, uint64_t value) {
   return (hash ^ value) * 0x9E3779B97F4A7C15ull;
 }
 
-size_t HashOf(const std::vector<host::ParamDef>& defs) {
+size_t HashOf(const std::vector<SpelledParamDef>& defs) {
   uint64_t hash = defs.size();
-  for (const host::ParamDef& def : defs) {
+  for (const SpelledParamDef& def : defs) {
     // A null name and an empty one differ in the second part.
-    const uint64_t name =
-        def.internalName ? std::hash<std::u16string_view>()(*def.internalName) * 2 + 1 : 0;
-    hash = Mix(hash, name);
+    hash = Mix(hash, def.name ? std::hash<std::string_view>()(*def.name) * 2 + 1 : 0);
     hash = Mix(hash, static_cast<uint32_t>(def.type));
     hash = Mix(hash, static_cast<uint16_t>(def.id));
   }
   return static_cast<size_t>(hash ^ (hash >> 29));
 }
 
-bool SameDefs(const std::vector<host::ParamDef>& a, const std::vector<host::ParamDef>& b) {
+bool SameDefs(const std::vector<SpelledParamDef>& a, const std::vector<SpelledParamDef>& b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
-    if (a[i].internalName != b[i].internalName || a[i].type != b[i].type || a[i].id != b[i].id) {
-      return false;
-    }
+    if (a[i].name != b[i].name || a[i].type != b[i].type || a[i].id != b[i].id) return false;
   }
   return true;
 }
 
 }  // namespace
 
-std::shared_ptr<const SimParamDesc> SimParamDescs::Intern(const std::vector<host::ParamDef>& defs) {
+std::shared_ptr<const SimParamDesc> SimParamDescs::Intern(
+    const std::vector<SpelledParamDef>& defs) {
   const size_t hash = HashOf(defs);
   const auto [first, last] = byHash_.equal_range(hash);
   for (auto it = first; it != last; ++it) {
-    if (SameDefs(it->second->Defs(), defs)) return it->second;
+    if (SameDefs(it->second.defs, defs)) return it->second.desc;
   }
-  auto desc = std::make_shared<const SimParamDesc>(defs);
-  byHash_.emplace(hash, desc);
+  std::vector<host::ParamDef> decoded;
+  decoded.reserve(defs.size());
+  for (const SpelledParamDef& def : defs) {
+    std::optional<host::Text> name;
+    if (def.name) name = scene_file::TextOf(*def.name);
+    decoded.push_back(host::ParamDef{std::move(name), def.type, def.id});
+  }
+  auto desc = std::make_shared<const SimParamDesc>(std::move(decoded));
+  byHash_.emplace(hash, Spelling{defs, desc});
   return desc;
 }
 

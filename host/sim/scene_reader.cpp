@@ -313,14 +313,14 @@ class SceneReader {
         ExpectList(defs, blockPath, "a parameter block (a list of definitions) or null");
         if (paramIds_.empty()) paramIds_.resize(kParamIdCount);
         ++blocksRead_;
-        descDefs_.clear();
+        spelledDefs_.clear();
         block->values.reserve(defs.Size());
         for (const JsonValue& def : defs) {
-          const size_t d = descDefs_.size();
+          const size_t d = spelledDefs_.size();
           const KeyPath defPath = Index(blockPath, d);
-          descDefs_.push_back(ReadParamDef(def, defPath, d));
-          block->values.push_back(ReadParamValues(def, defPath, descDefs_.back().type));
-          const ParamId id = descDefs_.back().id;
+          spelledDefs_.push_back(ReadParamDef(def, defPath, d));
+          block->values.push_back(ReadParamValues(def, defPath, spelledDefs_.back().type));
+          const ParamId id = spelledDefs_.back().id;
           ParamIdUse& use = paramIds_[id - kMinParamId];
           if (use.block == blocksRead_) {
             Fail(Key(defPath, "id"), "the parameter id " + std::to_string(id) +
@@ -329,17 +329,17 @@ class SceneReader {
           }
           use = ParamIdUse{blocksRead_, d};
         }
-        block->desc = descs_.Intern(descDefs_);
+        block->desc = descs_.Intern(spelledDefs_);
       }
       anim.blocks.push_back(std::move(block));
     }
   }
 
-  host::ParamDef ReadParamDef(const JsonValue& j, const KeyPath& path, size_t position) {
+  SpelledParamDef ReadParamDef(const JsonValue& j, const KeyPath& path, size_t position) {
     ExpectObject(j, path, "a parameter definition");
     CheckKeys(j, path, "a parameter definition", {"name", "type", "id", "value"});
-    host::ParamDef def;
-    def.internalName = ReadNullableText(Required(j, path, "name"), Key(path, "name"));
+    SpelledParamDef def;
+    def.name = ReadNullableString(Required(j, path, "name"), Key(path, "name"));
     const JsonValue& type = Required(j, path, "type");
     if (type.IsString()) {
       const auto known = ParamTypeByName(type.String());
@@ -521,7 +521,7 @@ class SceneReader {
   };
   std::vector<ParamIdUse> paramIds_;
   size_t blocksRead_ = 0;
-  std::vector<host::ParamDef> descDefs_;  // the definitions of the block being read
+  std::vector<SpelledParamDef> spelledDefs_;  // the definitions of the block being read
   SimParamDescs descs_;
 
   SimHost& host_;

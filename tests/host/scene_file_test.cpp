@@ -285,8 +285,9 @@ TEST(SceneFileLoad, ReferencesToOneIdAreOneObjectEvenInCycles) {
   EXPECT_EQ(fromParam, mix);
 }
 
-// Blocks with equal definition lists share one descriptor; any other name (case and null
-// included), type, id or length makes another. Values stay each block's own.
+// Blocks with equal definition lists share one descriptor, however the file spells the names;
+// any other name (case and null included), type, id or length makes another. Values stay each
+// block's own.
 TEST(SceneFileLoad, EqualDefinitionListsShareOneDescriptor) {
   const std::string blocks[] = {
       R"({"name": "amount", "type": "TYPE_FLOAT", "value": 0})",
@@ -297,6 +298,9 @@ TEST(SceneFileLoad, EqualDefinitionListsShareOneDescriptor) {
       R"({"name": "amount", "type": "TYPE_WORLD", "value": 5})",
       R"({"name": "amount", "type": "TYPE_FLOAT", "id": 7, "value": 6})",
       R"({"name": "amount", "type": "TYPE_FLOAT", "value": 7}, {"name": "b", "type": 17})",
+      // Two spellings of one name, and the lone surrogate escape the parser carries.
+      R"({"name": "\u00e9\uDBFF", "type": "TYPE_FLOAT", "value": 8})",
+      "{\"name\": \"\xC3\xA9\\uDBFF\", \"type\": \"TYPE_FLOAT\", \"value\": 9}",
   };
   std::string anims;
   for (size_t i = 0; i < std::size(blocks); ++i) {
@@ -313,9 +317,14 @@ TEST(SceneFileLoad, EqualDefinitionListsShareOneDescriptor) {
     EXPECT_TRUE(block.GetValue(i == 6 ? 7 : 0, 0, value, 0)) << i;
     EXPECT_EQ(value, static_cast<float>(i));
   }
-  EXPECT_EQ(host->FindAnim("m0")->GetParamBlock(0)->GetDesc(),
-            host->FindAnim("m1")->GetParamBlock(0)->GetDesc());
-  EXPECT_EQ(distinct.size(), std::size(blocks) - 1);
+  for (const char* shared : {"m1", "m9"}) {
+    const Anim& anim = *host->FindAnim(shared);
+    const Anim& first = *host->FindAnim(shared == std::string("m1") ? "m0" : "m8");
+    EXPECT_EQ(anim.GetParamBlock(0)->GetDesc(), first.GetParamBlock(0)->GetDesc()) << shared;
+  }
+  EXPECT_EQ(distinct.size(), std::size(blocks) - 2);
+  EXPECT_EQ(host->FindAnim("m9")->GetParamBlock(0)->GetDesc()->paramdefs[0].internalName,
+            std::u16string(u"\u00e9\xDBFF"));
 }
 
 std::string WriteOrFail(const SimHost& host) {
