@@ -18,16 +18,19 @@ struct ParamDef {
   ParamId id = 0;
 };
 
-// IParamBlock2 with its ParamBlockDesc2. Reads of a refused element leave the value untouched, so
-// callers zero-initialise before reading.
+// ParamBlockDesc2: the definitions of a block's class, kept by the host and shared by every block
+// of that class, so that a definition (and its name) lives as long as any block made from it.
+struct ParamBlockDesc {
+  int count = 0;                        // ParamBlockDesc2::count
+  const ParamDef* paramdefs = nullptr;  // ParamBlockDesc2::paramdefs, count of them
+};
+
+// IParamBlock2. Reads of a refused element leave the value untouched, so callers zero-initialise
+// before reading.
 class ParamBlock {
  public:
   virtual ~ParamBlock() = default;
-  virtual bool HasDesc() const = 0;   // GetDesc() != nullptr
-  virtual int DescCount() const = 0;  // ParamBlockDesc2::count
-  // ParamBlockDesc2::paramdefs[index]: the descriptor's own definition, not a copy, so that the
-  // name stays where the block keeps it for as long as the block lives.
-  virtual const ParamDef& DescParamDef(int index) const = 0;
+  virtual const ParamBlockDesc* GetDesc() const = 0;  // IParamBlock2::GetDesc; null for none
   // IParamBlock2::GetValue overloads; the result tells whether the host accepted the read.
   virtual bool GetValue(ParamId id, TimeValue t, float& value, int tabIndex) const = 0;
   virtual bool GetValue(ParamId id, TimeValue t, int& value, int tabIndex) const = 0;

@@ -7,10 +7,27 @@ namespace larkspur {
 
 const ParamIndex& BuildCache::ParamsOf(const host::Anim& object) {
   auto found = params_.find(&object);
-  if (found == params_.end()) {
-    found = params_.emplace(&object, ParamIndex(&object, &memory_)).first;
+  if (found != params_.end()) return found->second;
+  descs_.clear();
+  for (int i = 0; i < object.NumParamBlocks(); ++i) {
+    const host::ParamBlock* block = object.GetParamBlock(i);
+    descs_.push_back(block ? block->GetDesc() : nullptr);
   }
-  return found->second;
+  auto names = names_.find(descs_);
+  if (names == names_.end()) {
+    names = names_.try_emplace(descs_, &object, &memory_).first;
+  }
+  return params_.emplace(&object, ParamIndex(object, names->second)).first->second;
+}
+
+size_t BuildCache::DescsHash::operator()(
+    const std::vector<const host::ParamBlockDesc*>& descs) const {
+  uint64_t hash = descs.size();
+  for (const host::ParamBlockDesc* desc : descs) {
+    hash = (hash ^ reinterpret_cast<uintptr_t>(desc)) * 0x9E3779B97F4A7C15ull;
+    hash ^= hash >> 32;
+  }
+  return static_cast<size_t>(hash);
 }
 
 size_t BuildCache::NodeSlot(const host::Anim* object) const {

@@ -97,6 +97,12 @@ class BuildCache {
   // Holds every record, parameter index entry and kept text of the build, which all end with it.
   std::pmr::monotonic_buffer_resource memory_;
   std::string spaces_;
+  struct DescsHash {
+    size_t operator()(const std::vector<const host::ParamBlockDesc*>& descs) const;
+  };
+  // The names of each distinct sequence of block descriptors (null for a block without one).
+  std::unordered_map<std::vector<const host::ParamBlockDesc*>, ParamNames, DescsHash> names_;
+  std::vector<const host::ParamBlockDesc*> descs_;  // the sequence of the object being indexed
   std::unordered_map<const host::Anim*, ParamIndex> params_;
   // Records by object in an open-addressing table: a look-up per node written touches one slot.
   std::deque<CachedNode, std::pmr::polymorphic_allocator<CachedNode>> nodes_{&memory_};

@@ -57,9 +57,9 @@ bool IsReadableTableType(host::ParamType type) {
 
 // Reads element tabIndex of a definition as kind. A read the host refuses leaves the zero value
 // with the kind set.
-ParamValue ReadAs(ParamKind kind, const ParamSlot& slot, host::TimeValue t, int tabIndex) {
-  const host::ParamBlock& block = *slot.block;
-  const host::ParamId id = slot.def->id;
+ParamValue ReadAs(ParamKind kind, const host::ParamBlock& block, const host::ParamDef& def,
+                  host::TimeValue t, int tabIndex) {
+  const host::ParamId id = def.id;
   ParamValue out;
   out.kind = kind;
   switch (kind) {
@@ -95,7 +95,7 @@ ParamValue ReadAs(ParamKind kind, const ParamSlot& slot, host::TimeValue t, int 
 
 }  // namespace
 
-size_t ParamIndex::FoldedHash::operator()(std::u16string_view name) const {
+size_t ParamNames::FoldedHash::operator()(std::u16string_view name) const {
   // Four units at a time, each with bit 5 set: the two cases of a letter hash alike, which is all
   // that names equal under folding need (the few other units it merges only share a bucket).
   constexpr uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
@@ -112,25 +112,26 @@ size_t ParamIndex::FoldedHash::operator()(std::u16string_view name) const {
   return static_cast<size_t>(hash ^ (hash >> 29));
 }
 
-ParamIndex::ParamIndex(const host::Anim* object, std::pmr::memory_resource* memory)
+ParamNames::ParamNames(const host::Anim* object, std::pmr::memory_resource* memory)
     : byName_(memory) {
   if (!object) return;
   const int blockCount = object->NumParamBlocks();
   size_t defTotal = 0;
   for (int i = 0; i < blockCount; ++i) {
     const host::ParamBlock* block = object->GetParamBlock(i);
-    if (block && block->HasDesc()) defTotal += static_cast<size_t>(std::max(block->DescCount(), 0));
+    const host::ParamBlockDesc* desc = block ? block->GetDesc() : nullptr;
+    if (desc) defTotal += static_cast<size_t>(std::max(desc->count, 0));
   }
   byName_.reserve(defTotal);
   for (int i = 0; i < blockCount; ++i) {
     const host::ParamBlock* block = object->GetParamBlock(i);
-    if (!block || !block->HasDesc()) continue;
-    const int defCount = block->DescCount();
-    for (int d = 0; d < defCount; ++d) {
-      const host::ParamDef& def = block->DescParamDef(d);
+    const host::ParamBlockDesc* desc = block ? block->GetDesc() : nullptr;
+    if (!desc) continue;
+    for (int d = 0; d < desc->count; ++d) {
+      const host::ParamDef& def = desc->paramdefs[d];
       if (!def.internalName) continue;
       NamedParams& named = byName_[*def.internalName];
-      const ParamSlot slot{block, &def};
+      const ParamSlot slot{i, &def};
       if (!named.first.def) named.first = slot;
       if (!named.firstValue.def && KindOfType(def.type) != ParamKind::None) {
         named.firstValue = slot;
@@ -140,9 +141,19 @@ ParamIndex::ParamIndex(const host::Anim* object, std::pmr::memory_resource* memo
   }
 }
 
-const NamedParams* ParamIndex::Find(std::u16string_view name) const {
+const NamedParams* ParamNames::Find(std::u16string_view name) const {
   const auto found = byName_.find(name);
   return found == byName_.end() ? nullptr : &found->second;
+}
+
+ParamIndex::ParamIndex(const host::Anim* object, std::pmr::memory_resource* memory)
+    : object_(object), own_(std::make_unique<ParamNames>(object, memory)), names_(own_.get()) {}
+
+ParamIndex::ParamIndex(const host::Anim& object, const ParamNames& shared)
+    : object_(&object), names_(&shared) {}
+
+const host::ParamBlock& ParamIndex::Block(int index) const {
+  return *object_->GetParamBlock(index);
 }
 
 ParamValue FindParamValue(const host::Interface& ip, const ParamIndex& params,
@@ -150,7 +161,7 @@ ParamValue FindParamValue(const host::Interface& ip, const ParamIndex& params,
   const NamedParams* named = params.Find(name);
   if (!named || !named->firstValue.def) return ParamValue();
   const ParamSlot& slot = named->firstValue;
-  return ReadAs(KindOfType(slot.def->type), slot, ip.GetTime(), 0);
+  return ReadAs(KindOfType(slot.def->type), params.Block(slot.block), *slot.def, ip.GetTime(), 0);
 }
 
 host::Anim* FindParamRef(const host::Interface& ip, const ParamIndex& params,
@@ -159,14 +170,14 @@ host::Anim* FindParamRef(const host::Interface& ip, const ParamIndex& params,
   host::Anim* result = nullptr;
   if (!named || !named->firstReference.def) return result;
   const ParamSlot& slot = named->firstReference;
-  slot.block->GetValue(slot.def->id, ip.GetTime(), result, 0);
+  params.Block(slot.block).GetValue(slot.def->id, ip.GetTime(), result, 0);
   return result;
 }
 
 int32_t FindParamTabCount(const ParamIndex& params, std::u16string_view name) {
   const NamedParams* named = params.Find(name);
   if (!named || !IsReadableTableType(named->first.def->type)) return -1;
-  return named->first.block->Count(named->first.def->id);
+  return params.Block(named->first.block).Count(named->first.def->id);
 }
 
 ParamValue FindParamTabValue(const host::Interface& ip, const ParamIndex& params,
@@ -174,7 +185,8 @@ ParamValue FindParamTabValue(const host::Interface& ip, const ParamIndex& params
   const NamedParams* named = params.Find(name);
   if (!named || !IsReadableTableType(named->first.def->type)) return ParamValue();
   const ParamSlot& slot = named->first;
-  return ReadAs(KindOfType(slot.def->type - pt::kTab), slot, ip.GetTime(), index);
+  return ReadAs(KindOfType(slot.def->type - pt::kTab), params.Block(slot.block), *slot.def,
+                ip.GetTime(), index);
 }
 
 }  // namespace larkspur

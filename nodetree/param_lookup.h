@@ -2,6 +2,7 @@
 // an object, and turning a read into a parameter line.
 #pragma once
 
+#include <memory>
 #include <memory_resource>
 #include <string_view>
 #include <unordered_map>
@@ -37,8 +38,8 @@ struct ParamValue {
 // the first definition of the name (it decides table reads), the first whose type reads as a
 // value (scalar reads pass over the others) and the first that holds a reference.
 struct ParamSlot {
-  const host::ParamBlock* block = nullptr;
-  const host::ParamDef* def = nullptr;
+  int block = -1;                       // the block's index in the object
+  const host::ParamDef* def = nullptr;  // in that block's descriptor
 };
 struct NamedParams {
   ParamSlot first;
@@ -46,14 +47,16 @@ struct NamedParams {
   ParamSlot firstReference;
 };
 
-// Every named definition of one object by its internal name, compared ASCII-case-insensitively,
-// so that each read finds its definition in constant time. The keys are views of the names the
-// blocks keep: an index lives no longer than the object's blocks, and within one export.
-class ParamIndex {
+// Every named definition of an object's blocks by its internal name, compared
+// ASCII-case-insensitively, so that each read finds its definition in constant time. It depends
+// only on the blocks' descriptors, so objects whose blocks have the same descriptors share one.
+// The keys are views of the names the descriptors keep: it lives no longer than they do, and
+// within one export.
+class ParamNames {
  public:
-  // A null object has no parameters. The index's entries come from memory (a build gives them
-  // all one arena, freed at once when the build ends).
-  explicit ParamIndex(const host::Anim* object,
+  // A null object has no parameters. The entries come from memory (a build gives them all one
+  // arena, freed at once when the build ends).
+  explicit ParamNames(const host::Anim* object,
                       std::pmr::memory_resource* memory = std::pmr::get_default_resource());
   // The definitions of that name; null when no definition carries it.
   const NamedParams* Find(std::u16string_view name) const;
@@ -68,6 +71,26 @@ class ParamIndex {
     }
   };
   std::pmr::unordered_map<std::u16string_view, NamedParams, FoldedHash, FoldedEqual> byName_;
+};
+
+// One object's parameters by name: the names of its descriptors, and the object whose blocks a
+// read takes.
+class ParamIndex {
+ public:
+  // With names of its own; a null object has no parameters.
+  explicit ParamIndex(const host::Anim* object,
+                      std::pmr::memory_resource* memory = std::pmr::get_default_resource());
+  // With names made for another object whose blocks have the same descriptors.
+  ParamIndex(const host::Anim& object, const ParamNames& shared);
+
+  const NamedParams* Find(std::u16string_view name) const { return names_->Find(name); }
+  // The object's block at that index of a slot this index found.
+  const host::ParamBlock& Block(int index) const;
+
+ private:
+  const host::Anim* object_ = nullptr;
+  std::unique_ptr<ParamNames> own_;
+  const ParamNames* names_ = nullptr;
 };
 
 // The scalar read: the first definition of that name whose type has a kind.

@@ -20,6 +20,9 @@ namespace {
 
 constexpr size_t kHugePage = size_t{2} << 20;
 constexpr size_t kHeapBlockMax = size_t{32} << 20;
+#if defined(__GLIBC__)
+constexpr int kDefaultMmapMax = 65536;  // the C library's own limit of mapped blocks
+#endif
 
 size_t RoundUp(size_t value, size_t unit) {
   return (value + unit - 1) / unit * unit;
@@ -64,8 +67,11 @@ void PrepareHeap(size_t bytes) {
   mallopt(M_MMAP_THRESHOLD, static_cast<int>(kHeapBlockMax));
   // An allocation larger than the heap's free top makes the heap grow by the pad at once.
   char* const before = static_cast<char*>(sbrk(0));
-  // Kept in a volatile so that the compiler does not drop the allocation with its free.
+  // Kept in a volatile so that the compiler does not drop the allocation with its free. However
+  // large the free top is (an earlier load's), the probe comes from the heap, not a mapping.
+  mallopt(M_MMAP_MAX, 0);
   void* volatile probe = std::malloc(mallinfo2().keepcost + 1);
+  mallopt(M_MMAP_MAX, kDefaultMmapMax);
   std::free(probe);  // which may give back what lies beyond the pad
   char* const after = static_cast<char*>(sbrk(0));
   const auto start =

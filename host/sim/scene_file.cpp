@@ -32,6 +32,8 @@ bool IsRelativeScenePath(std::u16string_view path) {
 SceneLoadResult LoadSceneText(std::string_view json, std::string_view sourceName) {
   SceneLoadResult result;
   try {
+    // The host's records take about three times the text, the package built from them as much.
+    PrepareHeap(json.size() * 6);
     const scene_file::Document document = scene_file::ReadDocument(json);
     auto host = std::make_unique<SimHost>();
     scene_file::ReadScene(document.Root(), *host);
@@ -66,8 +68,6 @@ SceneLoadResult LoadSceneFile(const std::filesystem::path& file) {
     if (size < 0) throw std::ios_base::failure("no size");
     text = LargeBuffer(static_cast<size_t>(size));
     if (!in.seekg(0) || !in.read(text.data(), size)) throw std::ios_base::failure("short read");
-    // The host's records take about three times the file, the package built from them as much.
-    PrepareHeap(static_cast<size_t>(size) * 6);
   } catch (const std::exception&) {
     SceneLoadResult result;
     result.message = source + ": cannot read the file";

@@ -157,22 +157,25 @@ class SceneWriter {
   Out ValueOut(const SimValue& value, ParamType type, const std::string& where) {
     switch (ValueKindOf(type)) {
       case SimValueKind::kFloat:
-        return Number(static_cast<float>(value.number));
+        return Number(static_cast<float>(value.Number()));
       case SimValueKind::kInt:
-        return Int(static_cast<long long>(value.number));
+        return Int(static_cast<long long>(value.Number()));
       case SimValueKind::kBool:
-        if (value.number == 0 || value.number == 1) return Bool(value.number == 1);
-        return Int(static_cast<long long>(value.number));
-      case SimValueKind::kColor:
-        if (value.hasAlpha)
-          return Floats({value.color.r, value.color.g, value.color.b, value.alpha});
-        return Floats({value.color.r, value.color.g, value.color.b});
+        if (value.Number() == 0 || value.Number() == 1) return Bool(value.Number() == 1);
+        return Int(static_cast<long long>(value.Number()));
+      case SimValueKind::kColor: {
+        const Color color = value.GetColor();
+        if (value.HasAlpha()) return Floats({color.r, color.g, color.b, value.Alpha()});
+        return Floats({color.r, color.g, color.b});
+      }
       case SimValueKind::kPoint:
-        return PointOut(value.point);
-      case SimValueKind::kText:
-        return value.text ? String(*value.text) : Null();
+        return PointOut(value.GetPoint());
+      case SimValueKind::kText: {
+        const std::optional<Text> text = value.GetText();
+        return text ? String(*text) : Null();
+      }
       case SimValueKind::kRef:
-        return Ref(value.ref, where);
+        return Ref(value.Ref(), where);
       case SimValueKind::kNone:
         break;
     }
@@ -182,26 +185,28 @@ class SceneWriter {
   Out ParamsOut(const SimAnim& anim) {
     Out blocks = Out::List();
     for (const auto& block : anim.blocks) {
-      if (!block || !block->hasDesc) {
+      if (!block || !block->desc) {
         blocks.Push(Null());
         continue;
       }
       Out defs = Out::List();
-      for (size_t i = 0; i < block->defs.size(); ++i) {
-        const SimParamDef& def = block->defs[i];
+      const std::vector<host::ParamDef>& descDefs = block->desc->Defs();
+      for (size_t i = 0; i < descDefs.size(); ++i) {
+        const host::ParamDef& def = descDefs[i];
         Out out = Out::Object();
-        out.Add("name", def.def.internalName ? String(*def.def.internalName) : Null());
-        const std::string typeName = ParamTypeName(def.def.type);
-        out.Add("type", typeName.empty() ? Int(def.def.type) : String(typeName));
-        if (def.def.id != static_cast<ParamId>(i) || i > 32767) out.Add("id", Int(def.def.id));
-        if (def.hasValue && ValueKindOf(def.def.type) != SimValueKind::kNone) {
+        out.Add("name", def.internalName ? String(*def.internalName) : Null());
+        const std::string typeName = ParamTypeName(def.type);
+        out.Add("type", typeName.empty() ? Int(def.type) : String(typeName));
+        if (def.id != static_cast<ParamId>(i) || i > 32767) out.Add("id", Int(def.id));
+        if (i < block->values.size() && ValueKindOf(def.type) != SimValueKind::kNone) {
+          const SimValues& values = block->values[i];
           const std::string where = "a parameter of anim " + QuoteJson(anim.id);
-          if (IsTableType(def.def.type)) {
+          if (IsTableType(def.type)) {
             Out table = Out::List();
-            for (const SimValue& v : def.values) table.Push(ValueOut(v, def.def.type, where));
+            for (const SimValue& v : values) table.Push(ValueOut(v, def.type, where));
             out.Add("value", std::move(table));
-          } else if (!def.values.empty()) {
-            out.Add("value", ValueOut(def.values.front(), def.def.type, where));
+          } else if (!values.empty()) {
+            out.Add("value", ValueOut(values.front(), def.type, where));
           }
         }
         defs.Push(std::move(out));

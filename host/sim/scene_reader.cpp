@@ -5,6 +5,7 @@
 #include <limits>
 #include <unordered_map>
 
+#include "host/sim/param_descs.h"
 #include "host/sim/scene_file.h"
 #include "host/sim/scene_names.h"
 #include "host/sim/scene_read_geometry.h"
@@ -308,18 +309,18 @@ class SceneReader {
     for (const JsonValue& defs : j) {
       const KeyPath blockPath = Index(path, anim.blocks.size());
       auto block = std::make_unique<SimParamBlock>();
-      if (defs.IsNull()) {
-        block->hasDesc = false;
-      } else {
+      if (!defs.IsNull()) {
         ExpectList(defs, blockPath, "a parameter block (a list of definitions) or null");
         if (paramIds_.empty()) paramIds_.resize(kParamIdCount);
         ++blocksRead_;
-        block->defs.reserve(defs.Size());
+        spelledDefs_.clear();
+        block->values.reserve(defs.Size());
         for (const JsonValue& def : defs) {
-          const size_t d = block->defs.size();
+          const size_t d = spelledDefs_.size();
           const KeyPath defPath = Index(blockPath, d);
-          block->defs.push_back(ReadParamDef(def, defPath, d));
-          const ParamId id = block->defs.back().def.id;
+          spelledDefs_.push_back(ReadParamDef(def, defPath, d));
+          block->values.push_back(ReadParamValues(def, defPath, spelledDefs_.back().type));
+          const ParamId id = spelledDefs_.back().id;
           ParamIdUse& use = paramIds_[id - kMinParamId];
           if (use.block == blocksRead_) {
             Fail(Key(defPath, "id"), "the parameter id " + std::to_string(id) +
@@ -328,16 +329,17 @@ class SceneReader {
           }
           use = ParamIdUse{blocksRead_, d};
         }
+        block->desc = descs_.Intern(spelledDefs_);
       }
       anim.blocks.push_back(std::move(block));
     }
   }
 
-  SimParamDef ReadParamDef(const JsonValue& j, const KeyPath& path, size_t position) {
+  SpelledParamDef ReadParamDef(const JsonValue& j, const KeyPath& path, size_t position) {
     ExpectObject(j, path, "a parameter definition");
     CheckKeys(j, path, "a parameter definition", {"name", "type", "id", "value"});
-    SimParamDef def;
-    def.def.internalName = ReadNullableText(Required(j, path, "name"), Key(path, "name"));
+    SpelledParamDef def;
+    def.name = ReadNullableString(Required(j, path, "name"), Key(path, "name"));
     const JsonValue& type = Required(j, path, "type");
     if (type.IsString()) {
       const auto known = ParamTypeByName(type.String());
@@ -345,77 +347,67 @@ class SceneReader {
         Expected(type, Key(path, "type"),
                  "an SDK type name such as TYPE_FLOAT or TYPE_RGBA_TAB, or a number");
       }
-      def.def.type = *known;
+      def.type = *known;
     } else {
-      def.def.type = ReadInt32(type, Key(path, "type"));
+      def.type = ReadInt32(type, Key(path, "type"));
     }
     if (const JsonValue* id = j.Member("id")) {
-      def.def.id = static_cast<ParamId>(ReadInteger(*id, Key(path, "id"), -32768, 32767));
+      def.id = static_cast<ParamId>(ReadInteger(*id, Key(path, "id"), -32768, 32767));
     } else {
       if (position > 32767) Fail(path, "a definition this far into its block needs an \"id\"");
-      def.def.id = static_cast<ParamId>(position);
-    }
-    // The host reads such a parameter as nothing, so a value given for it is not kept.
-    if (ValueKindOf(def.def.type) == SimValueKind::kNone) return def;
-    const JsonValue* value = j.Member("value");
-    if (!value) Fail(path, "missing required key \"value\"");
-    const KeyPath valuePath = Key(path, "value");
-    def.hasValue = true;
-    if (IsTableType(def.def.type)) {
-      ExpectList(*value, valuePath, "the table's values");
-      for (const JsonValue& item : *value) {
-        def.values.push_back(
-            ReadParamValue(item, Index(valuePath, def.values.size()), def.def.type));
-      }
-    } else {
-      def.values.push_back(ReadParamValue(*value, valuePath, def.def.type));
+      def.id = static_cast<ParamId>(position);
     }
     return def;
   }
 
+  SimValues ReadParamValues(const JsonValue& j, const KeyPath& path, ParamType type) {
+    SimValues values;
+    // The host reads such a parameter as nothing, so a value given for it is not kept.
+    if (ValueKindOf(type) == SimValueKind::kNone) return values;
+    const JsonValue* value = j.Member("value");
+    if (!value) Fail(path, "missing required key \"value\"");
+    const KeyPath valuePath = Key(path, "value");
+    if (IsTableType(type)) {
+      ExpectList(*value, valuePath, "the table's values");
+      for (const JsonValue& item : *value) {
+        values.push_back(ReadParamValue(item, Index(valuePath, values.size()), type));
+      }
+    } else {
+      values.push_back(ReadParamValue(*value, valuePath, type));
+    }
+    return values;
+  }
+
   SimValue ReadParamValue(const JsonValue& j, const KeyPath& path, ParamType type) {
-    SimValue value;
     switch (ValueKindOf(type)) {
       case SimValueKind::kFloat:
-        value.number = ReadFloat(j, path);
-        break;
+        return SimValue::OfNumber(ReadFloat(j, path));
       case SimValueKind::kInt:
-        value.number = ReadInt32(j, path);
-        break;
+        return SimValue::OfNumber(ReadInt32(j, path));
       case SimValueKind::kBool:
-        if (j.IsBool()) {
-          value.number = j.Bool() ? 1 : 0;
-        } else if (j.IsInteger()) {
-          value.number = ReadInt32(j, path);
-        } else {
-          Expected(j, path, "true, false or an integer");
-        }
-        break;
+        if (j.IsBool()) return SimValue::OfNumber(j.Bool() ? 1 : 0);
+        if (!j.IsInteger()) Expected(j, path, "true, false or an integer");
+        return SimValue::OfNumber(ReadInt32(j, path));
       case SimValueKind::kColor: {
         const FloatList c = ReadFloatList(j, path, 3, 4, "[r, g, b] or [r, g, b, a]");
-        value.color = Color{c[0], c[1], c[2]};
-        value.hasAlpha = c.size == 4;
-        if (value.hasAlpha) value.alpha = c[3];
-        break;
+        return SimValue::OfColor(Color{c[0], c[1], c[2]},
+                                 c.size == 4 ? std::optional<float>(c[3]) : std::nullopt);
       }
       case SimValueKind::kPoint:
-        value.point = ReadPoint3(j, path);
-        break;
+        return SimValue::OfPoint(ReadPoint3(j, path));
       case SimValueKind::kText:
-        value.text = ReadNullableText(j, path);
-        break;
+        return SimValue::OfText(ReadNullableText(j, path));
       case SimValueKind::kRef: {
         const ParamType element = ElementType(type);
         const RefKind kind = element == host::param_type::kMtl      ? RefKind::kMaterial
                              : element == host::param_type::kTexmap ? RefKind::kTexmap
                                                                     : RefKind::kAny;
-        value.ref = ReadRef(j, path, kind, true);
-        break;
+        return SimValue::OfRef(ReadRef(j, path, kind, true));
       }
       case SimValueKind::kNone:
         break;
     }
-    return value;
+    return SimValue();
   }
 
   void ReadNode(const JsonValue& j, const KeyPath& path, SimNode& parent, int depth) {
@@ -529,6 +521,8 @@ class SceneReader {
   };
   std::vector<ParamIdUse> paramIds_;
   size_t blocksRead_ = 0;
+  std::vector<SpelledParamDef> spelledDefs_;  // the definitions of the block being read
+  SimParamDescs descs_;
 
   SimHost& host_;
   std::unordered_map<std::string, NodeEntry> nodeIds_;

@@ -90,9 +90,15 @@ Text ReadText(const JsonValue& j, const KeyPath& path) {
 }
 
 std::optional<Text> ReadNullableText(const JsonValue& j, const KeyPath& path) {
+  const std::optional<std::string_view> utf8 = ReadNullableString(j, path);
+  if (!utf8) return std::nullopt;
+  return TextOf(*utf8);
+}
+
+std::optional<std::string_view> ReadNullableString(const JsonValue& j, const KeyPath& path) {
   if (j.IsNull()) return std::nullopt;
   if (!j.IsString()) Expected(j, path, "a string or null");
-  return TextOf(j.String());
+  return j.String();
 }
 
 std::string IdOf(std::string_view carried, const KeyPath& path, std::string_view what) {

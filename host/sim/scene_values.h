@@ -31,6 +31,8 @@ void CheckKeys(const JsonValue& j, const KeyPath& path, std::string_view what,
 std::string ReadString(const JsonValue& j, const KeyPath& path);
 host::Text ReadText(const JsonValue& j, const KeyPath& path);
 std::optional<host::Text> ReadNullableText(const JsonValue& j, const KeyPath& path);
+// The same, still in the file's UTF-8.
+std::optional<std::string_view> ReadNullableString(const JsonValue& j, const KeyPath& path);
 // An id as the host holds it, UTF-8, which has no form for a lone surrogate; what names the id in
 // the message ("a node id").
 std::string IdOf(std::string_view carried, const KeyPath& path, std::string_view what);

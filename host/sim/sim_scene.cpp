@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <unordered_set>
 
 #include "host/sim/fbx_scene_writer.h"
@@ -71,61 +72,165 @@ bool IsRefType(ParamType t) {
 
 }  // namespace
 
-const SimValue* SimParamBlock::Element(ParamId id, int tabIndex, bool (*accepts)(ParamType)) const {
-  for (const SimParamDef& def : defs) {
-    if (def.def.id != id) continue;
-    if (!accepts(def.def.type) || !def.hasValue) return nullptr;
-    const bool table = IsTableType(def.def.type);
-    if (tabIndex < 0 || (!table && tabIndex != 0)) return nullptr;
-    if (static_cast<size_t>(tabIndex) >= def.values.size()) return nullptr;
-    return &def.values[tabIndex];
+SimParamDesc::SimParamDesc(std::vector<host::ParamDef> defs) : defs_(std::move(defs)) {
+  count = static_cast<int>(defs_.size());
+  paramdefs = defs_.data();
+}
+
+int SimParamBlock::DefIndex(ParamId id) const {
+  if (!desc) return -1;
+  const std::vector<host::ParamDef>& defs = desc->Defs();
+  for (size_t d = 0; d < defs.size(); ++d) {
+    if (defs[d].id == id) return static_cast<int>(d);
   }
-  return nullptr;
+  return -1;
+}
+
+const SimValue* SimParamBlock::Element(ParamId id, int tabIndex, bool (*accepts)(ParamType)) const {
+  const int d = DefIndex(id);
+  if (d < 0 || !accepts(desc->Defs()[d].type) || static_cast<size_t>(d) >= values.size()) {
+    return nullptr;
+  }
+  const bool table = IsTableType(desc->Defs()[d].type);
+  if (tabIndex < 0 || (!table && tabIndex != 0)) return nullptr;
+  if (static_cast<size_t>(tabIndex) >= values[d].size()) return nullptr;
+  return &values[d][tabIndex];
 }
 
 bool SimParamBlock::GetValue(ParamId id, TimeValue, float& value, int tabIndex) const {
   const SimValue* v = Element(id, tabIndex, IsFloatType);
-  if (v) value = static_cast<float>(v->number);
+  if (v) value = static_cast<float>(v->Number());
   return v != nullptr;
 }
 
 bool SimParamBlock::GetValue(ParamId id, TimeValue, int& value, int tabIndex) const {
   const SimValue* v = Element(id, tabIndex, IsIntType);
-  if (v) value = static_cast<int>(v->number);
+  if (v) value = static_cast<int>(v->Number());
   return v != nullptr;
 }
 
 bool SimParamBlock::GetValue(ParamId id, TimeValue, Color& value, int tabIndex) const {
   const SimValue* v = Element(id, tabIndex, IsColorType);
-  if (v) value = v->color;
+  if (v) value = v->GetColor();
   return v != nullptr;
 }
 
 bool SimParamBlock::GetValue(ParamId id, TimeValue, Point3& value, int tabIndex) const {
   const SimValue* v = Element(id, tabIndex, IsPointType);
-  if (v) value = v->point;
+  if (v) value = v->GetPoint();
   return v != nullptr;
 }
 
 bool SimParamBlock::GetValue(ParamId id, TimeValue, std::optional<Text>& value,
                              int tabIndex) const {
   const SimValue* v = Element(id, tabIndex, IsStringType);
-  if (v) value = v->text;
+  if (v) value = v->GetText();
   return v != nullptr;
 }
 
 bool SimParamBlock::GetValue(ParamId id, TimeValue, Anim*& value, int tabIndex) const {
   const SimValue* v = Element(id, tabIndex, IsRefType);
-  if (v) value = v->ref;
+  if (v) value = v->Ref();
   return v != nullptr;
 }
 
 int SimParamBlock::Count(ParamId id) const {
-  for (const SimParamDef& def : defs) {
-    if (def.def.id == id)
-      return IsTableType(def.def.type) ? static_cast<int>(def.values.size()) : 0;
+  const int d = DefIndex(id);
+  if (d < 0 || !IsTableType(desc->Defs()[d].type) || static_cast<size_t>(d) >= values.size()) {
+    return 0;
   }
-  return 0;
+  return static_cast<int>(values[d].size());
+}
+
+SimValue& SimValue::operator=(const SimValue& other) {
+  if (this != &other) {
+    FreeText();
+    CopyFrom(other);
+  }
+  return *this;
+}
+
+SimValue& SimValue::operator=(SimValue&& other) noexcept {
+  if (this != &other) {
+    FreeText();
+    TakeFrom(other);
+  }
+  return *this;
+}
+
+void SimValue::CopyFrom(const SimValue& other) {
+  slot_ = other.slot_;
+  if (slot_ == Slot::kText) {
+    text_ = other.text_ ? new Text(*other.text_) : nullptr;
+  } else {
+    std::memcpy(floats_, other.floats_, sizeof floats_);
+  }
+}
+
+void SimValue::TakeFrom(SimValue& other) {
+  slot_ = other.slot_;
+  std::memcpy(floats_, other.floats_, sizeof floats_);
+  other.slot_ = Slot::kNumber;  // the text, if any, is now this value's
+  other.number_ = 0.0;
+}
+
+void SimValue::FreeText() {
+  if (slot_ == Slot::kText) delete text_;
+  slot_ = Slot::kNumber;
+  number_ = 0.0;
+}
+
+SimValue SimValue::OfNumber(double number) {
+  SimValue value;
+  value.number_ = number;
+  return value;
+}
+
+SimValue SimValue::OfColor(const Color& color, std::optional<float> alpha) {
+  SimValue value;
+  value.slot_ = alpha ? Slot::kColorAlpha : Slot::kColor;
+  value.floats_[0] = color.r;
+  value.floats_[1] = color.g;
+  value.floats_[2] = color.b;
+  value.floats_[3] = alpha.value_or(1.0f);
+  return value;
+}
+
+SimValue SimValue::OfPoint(const Point3& point) {
+  SimValue value;
+  value.slot_ = Slot::kPoint;
+  value.floats_[0] = point.x;
+  value.floats_[1] = point.y;
+  value.floats_[2] = point.z;
+  return value;
+}
+
+SimValue SimValue::OfText(std::optional<Text> text) {
+  SimValue value;
+  value.slot_ = Slot::kText;
+  value.text_ = text ? new Text(std::move(*text)) : nullptr;
+  return value;
+}
+
+SimValue SimValue::OfRef(Anim* ref) {
+  SimValue value;
+  value.slot_ = Slot::kRef;
+  value.ref_ = ref;
+  return value;
+}
+
+Color SimValue::GetColor() const {
+  if (slot_ != Slot::kColor && slot_ != Slot::kColorAlpha) return Color{};
+  return Color{floats_[0], floats_[1], floats_[2]};
+}
+
+Point3 SimValue::GetPoint() const {
+  return slot_ == Slot::kPoint ? Point3{floats_[0], floats_[1], floats_[2]} : Point3{};
+}
+
+std::optional<Text> SimValue::GetText() const {
+  if (slot_ != Slot::kText || !text_) return std::nullopt;
+  return *text_;
 }
 
 SimValues::SimValues(std::vector<SimValue> values) {

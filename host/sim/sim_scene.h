@@ -36,16 +36,46 @@ SimValueKind ValueKindOf(ParamType type);
 bool IsTableType(ParamType type);  // a table type is its element type + param_type::kTab
 ParamType ElementType(ParamType type);
 
-// One stored value of a parameter (a scalar, or one element of a table). Only the slot that the
-// parameter's type reads is meaningful.
-struct SimValue {
-  double number = 0.0;  // float, angle, percent fraction, world; int, bool and index as integers
-  Color color;
-  float alpha = 1.0f;
-  bool hasAlpha = false;
-  Point3 point;
-  std::optional<Text> text;  // null strings stay empty
-  Anim* ref = nullptr;
+// One stored value of a parameter (a scalar, or one element of a table). A scene holds hundreds
+// of thousands, and only the slot of the parameter's type is meaningful, so the slots share their
+// storage; a text is kept out of line, as few values are texts.
+class SimValue {
+ public:
+  SimValue() : number_(0.0) {}
+  SimValue(const SimValue& other) { CopyFrom(other); }
+  SimValue(SimValue&& other) noexcept { TakeFrom(other); }
+  SimValue& operator=(const SimValue& other);
+  SimValue& operator=(SimValue&& other) noexcept;
+  ~SimValue() { FreeText(); }
+
+  // Float, angle, percent fraction and world; int, bool and index as integers.
+  static SimValue OfNumber(double number);
+  static SimValue OfColor(const Color& color, std::optional<float> alpha = std::nullopt);
+  static SimValue OfPoint(const Point3& point);
+  static SimValue OfText(std::optional<Text> text);  // a null string stays null
+  static SimValue OfRef(Anim* ref);
+
+  double Number() const { return slot_ == Slot::kNumber ? number_ : 0.0; }
+  Color GetColor() const;
+  bool HasAlpha() const { return slot_ == Slot::kColorAlpha; }
+  float Alpha() const { return HasAlpha() ? floats_[3] : 1.0f; }
+  Point3 GetPoint() const;
+  std::optional<Text> GetText() const;
+  Anim* Ref() const { return slot_ == Slot::kRef ? ref_ : nullptr; }
+
+ private:
+  enum class Slot : uint8_t { kNumber, kColor, kColorAlpha, kPoint, kText, kRef };
+  void CopyFrom(const SimValue& other);
+  void TakeFrom(SimValue& other);
+  void FreeText();
+
+  union {
+    double number_;
+    float floats_[4];   // r, g, b, alpha or x, y, z
+    const Text* text_;  // owned; null for a null string
+    Anim* ref_;
+  };
+  Slot slot_ = Slot::kNumber;
 };
 
 // The values of one definition. A scene holds hundreds of thousands of scalars, so a single value
@@ -69,20 +99,28 @@ class SimValues {
   std::vector<SimValue> table_;  // every value once there are two or more
 };
 
-struct SimParamDef {
-  host::ParamDef def;
-  bool hasValue = false;  // a definition the host reads as nothing may have no value
-  SimValues values;       // one element for scalars; the table for _TAB types
+// The definition list of a block's class. The scene keeps one per distinct list and every block
+// made from it points at it; it never changes once made.
+class SimParamDesc : public host::ParamBlockDesc {
+ public:
+  explicit SimParamDesc(std::vector<host::ParamDef> defs);
+  SimParamDesc(const SimParamDesc&) = delete;
+  SimParamDesc& operator=(const SimParamDesc&) = delete;
+
+  const std::vector<host::ParamDef>& Defs() const { return defs_; }
+
+ private:
+  std::vector<host::ParamDef> defs_;
 };
 
 class SimParamBlock : public host::ParamBlock {
  public:
-  bool hasDesc = true;
-  std::vector<SimParamDef> defs;
+  std::shared_ptr<const SimParamDesc> desc;  // null for a block without a descriptor
+  // The values of each definition of desc, in its order; a definition the host reads as nothing
+  // has none.
+  std::vector<SimValues> values;
 
-  bool HasDesc() const override { return hasDesc; }
-  int DescCount() const override { return static_cast<int>(defs.size()); }
-  const host::ParamDef& DescParamDef(int index) const override { return defs.at(index).def; }
+  const host::ParamBlockDesc* GetDesc() const override { return desc.get(); }
   bool GetValue(ParamId id, TimeValue t, float& value, int tabIndex) const override;
   bool GetValue(ParamId id, TimeValue t, int& value, int tabIndex) const override;
   bool GetValue(ParamId id, TimeValue t, Color& value, int tabIndex) const override;
@@ -91,6 +129,8 @@ class SimParamBlock : public host::ParamBlock {
   bool GetValue(ParamId id, TimeValue t, Anim*& value, int tabIndex) const override;
   int Count(ParamId id) const override;
 
+  // The position in desc of the first definition with this id; -1 when there is none.
+  int DefIndex(ParamId id) const;
   // The element a read of this id and index reaches, or null when the host refuses the read.
   const SimValue* Element(ParamId id, int tabIndex, bool (*accepts)(ParamType)) const;
 };

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 
 #include "host/text.h"
 #include "tests/host/scene_test_util.h"
@@ -282,6 +283,48 @@ TEST(SceneFileLoad, ReferencesToOneIdAreOneObjectEvenInCycles) {
   host::Anim* fromParam = nullptr;
   EXPECT_TRUE(mix->GetParamBlock(0)->GetValue(0, 0, fromParam, 0));
   EXPECT_EQ(fromParam, mix);
+}
+
+// Blocks with equal definition lists share one descriptor, however the file spells the names;
+// any other name (case and null included), type, id or length makes another. Values stay each
+// block's own.
+TEST(SceneFileLoad, EqualDefinitionListsShareOneDescriptor) {
+  const std::string blocks[] = {
+      R"({"name": "amount", "type": "TYPE_FLOAT", "value": 0})",
+      R"({"name": "amount", "type": "TYPE_FLOAT", "value": 1})",
+      R"({"name": "Amount", "type": "TYPE_FLOAT", "value": 2})",
+      R"({"name": null, "type": "TYPE_FLOAT", "value": 3})",
+      R"({"name": "", "type": "TYPE_FLOAT", "value": 4})",
+      R"({"name": "amount", "type": "TYPE_WORLD", "value": 5})",
+      R"({"name": "amount", "type": "TYPE_FLOAT", "id": 7, "value": 6})",
+      R"({"name": "amount", "type": "TYPE_FLOAT", "value": 7}, {"name": "b", "type": 17})",
+      // Two spellings of one name, and the lone surrogate escape the parser carries.
+      R"({"name": "\u00e9\uDBFF", "type": "TYPE_FLOAT", "value": 8})",
+      "{\"name\": \"\xC3\xA9\\uDBFF\", \"type\": \"TYPE_FLOAT\", \"value\": 9}",
+  };
+  std::string anims;
+  for (size_t i = 0; i < std::size(blocks); ++i) {
+    anims += (i ? ", \"m" : "\"m") + std::to_string(i) +
+             R"(": {"super": "material", "class": "M", "params": [[)" + blocks[i] + "]]}";
+  }
+  const auto host = LoadOrFail(Document(R"("anims": {)" + anims + "}"));
+  ASSERT_TRUE(host);
+  std::set<const host::ParamBlockDesc*> distinct;
+  for (size_t i = 0; i < std::size(blocks); ++i) {
+    const host::ParamBlock& block = *host->FindAnim("m" + std::to_string(i))->GetParamBlock(0);
+    distinct.insert(block.GetDesc());
+    float value = -1;
+    EXPECT_TRUE(block.GetValue(i == 6 ? 7 : 0, 0, value, 0)) << i;
+    EXPECT_EQ(value, static_cast<float>(i));
+  }
+  for (const char* shared : {"m1", "m9"}) {
+    const Anim& anim = *host->FindAnim(shared);
+    const Anim& first = *host->FindAnim(shared == std::string("m1") ? "m0" : "m8");
+    EXPECT_EQ(anim.GetParamBlock(0)->GetDesc(), first.GetParamBlock(0)->GetDesc()) << shared;
+  }
+  EXPECT_EQ(distinct.size(), std::size(blocks) - 2);
+  EXPECT_EQ(host->FindAnim("m9")->GetParamBlock(0)->GetDesc()->paramdefs[0].internalName,
+            std::u16string(u"\u00e9\xDBFF"));
 }
 
 std::string WriteOrFail(const SimHost& host) {

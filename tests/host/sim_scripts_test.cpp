@@ -90,7 +90,7 @@ TEST(SimScene, ReadsAnswerTheStoredValueOrAreRefusedAndLeaveItAlone) {
                       {"name": "s", "type": "TYPE_STRING", "value": null}]]}})"));
   ASSERT_TRUE(host);
   const Anim* m = host->FindAnim("m");
-  EXPECT_FALSE(m->GetParamBlock(0)->HasDesc());
+  EXPECT_EQ(m->GetParamBlock(0)->GetDesc(), nullptr);
   EXPECT_EQ(m->GetParamBlock(2), nullptr);
   const host::ParamBlock& block = *m->GetParamBlock(1);
   float f = 0;

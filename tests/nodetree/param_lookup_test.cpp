@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "nodetree/build_cache.h"
 #include "nodetree/param_rows.h"
 #include "tests/support/sim_builders.h"
 
@@ -71,8 +72,8 @@ TEST_F(ParamLookupTest, ScalarReadsByKindOfType) {
 TEST_F(ParamLookupTest, SearchGoesOnPastUnsupportedTypesAndEmptyBlocks) {
   mtl.blocks.push_back(nullptr);
   SimParamBlock& noDesc = AddBlock(mtl);
-  noDesc.hasDesc = false;
   AddParam(noDesc, u"amount", pt::kFloat, Number(9));
+  noDesc.desc = nullptr;
   SimParamBlock& first = AddBlock(mtl);
   AddParam(first, std::nullopt, pt::kFloat, {Number(7)});
   AddParam(first, u"amount", 17, Number(0));
@@ -130,11 +131,31 @@ TEST_F(ParamLookupTest, TablesAreDecidedByTheFirstDefinitionOfTheName) {
 TEST_F(ParamLookupTest, RefusedFirstDefinitionStillDecides) {
   SimParamBlock& first = AddBlock(mtl);
   AddParam(first, u"amount", pt::kFloat, Number(9));
-  first.defs.back().hasValue = false;
+  first.values.back() = {};
   AddParam(AddBlock(mtl), u"AMOUNT", pt::kFloat, Number(2.5));
   const ParamValue amount = FindParamValue(host, ParamIndex(&mtl), u"Amount");
   EXPECT_EQ(amount.kind, ParamKind::Float);
   EXPECT_EQ(amount.floatValue, 0.0f);
+}
+
+// Objects whose blocks have the same descriptors share one set of names in a build, yet each
+// reads its own block at the slot's index.
+TEST_F(ParamLookupTest, ABuildSharesNamesBetweenObjectsButReadsEachObjectsBlocks) {
+  SimAnim& other = host.NewAnim(host::super_class::kMaterial, u"CoronaPhysicalMtl");
+  SimAnim& unlike = host.NewAnim(host::super_class::kMaterial, u"CoronaPhysicalMtl");
+  mtl.blocks.push_back(nullptr);
+  AddParam(AddBlock(mtl), u"amount", pt::kFloat, Number(1));
+  other.blocks.push_back(nullptr);
+  other.blocks.push_back(std::make_unique<SimParamBlock>());
+  other.blocks.back()->desc = mtl.blocks.back()->desc;
+  other.blocks.back()->values.push_back(std::vector<SimValue>{Number(2)});
+  AddParam(AddBlock(unlike), u"amount", pt::kFloat, Number(3));
+  BuildCache cache;
+  const std::pair<const SimAnim*, float> cases[] = {{&mtl, 1}, {&other, 2}, {&unlike, 3}};
+  for (const auto& [object, expected] : cases) {
+    EXPECT_EQ(FindParamValue(host, cache.ParamsOf(*object), u"amount").floatValue, expected);
+  }
+  EXPECT_EQ(&cache.ParamsOf(mtl), &cache.ParamsOf(mtl));
 }
 
 // Names fold A-Z only: units one bit apart like a letter's two cases, letters beyond ASCII and

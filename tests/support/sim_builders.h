@@ -11,51 +11,41 @@ using sim::SimAnim;
 using sim::SimHost;
 using sim::SimNode;
 using sim::SimParamBlock;
-using sim::SimParamDef;
 using sim::SimValue;
 
 inline SimValue Number(double n) {
-  SimValue v;
-  v.number = n;
-  return v;
+  return SimValue::OfNumber(n);
 }
 inline SimValue Rgb(float r, float g, float b) {
-  SimValue v;
-  v.color = {r, g, b};
-  return v;
+  return SimValue::OfColor({r, g, b});
 }
 inline SimValue Xyz(float x, float y, float z) {
-  SimValue v;
-  v.point = {x, y, z};
-  return v;
+  return SimValue::OfPoint({x, y, z});
 }
 inline SimValue String(std::optional<host::Text> s) {
-  SimValue v;
-  v.text = std::move(s);
-  return v;
+  return SimValue::OfText(std::move(s));
 }
 inline SimValue Ref(host::Anim* a) {
-  SimValue v;
-  v.ref = a;
-  return v;
+  return SimValue::OfRef(a);
 }
 
-// Adds a block to anim and returns it.
+// Adds a block with a descriptor of its own, as yet empty, to anim and returns it.
 inline SimParamBlock& AddBlock(SimAnim& anim) {
   anim.blocks.push_back(std::make_unique<SimParamBlock>());
+  anim.blocks.back()->desc =
+      std::make_shared<const sim::SimParamDesc>(std::vector<host::ParamDef>{});
   return *anim.blocks.back();
 }
 
-// Adds a definition whose id is its position in the block.
+// Adds a definition whose id is its position in the block, to a copy of the block's descriptor.
 inline void AddParam(SimParamBlock& block, std::optional<host::Text> name, host::ParamType type,
                      std::vector<SimValue> values) {
-  SimParamDef def;
-  def.def.internalName = std::move(name);
-  def.def.type = type;
-  def.def.id = static_cast<host::ParamId>(block.defs.size());
-  def.hasValue = true;
-  def.values = std::move(values);
-  block.defs.push_back(std::move(def));
+  std::vector<host::ParamDef> defs =
+      block.desc ? block.desc->Defs() : std::vector<host::ParamDef>{};
+  defs.push_back(host::ParamDef{std::move(name), type, static_cast<host::ParamId>(defs.size())});
+  block.desc = std::make_shared<const sim::SimParamDesc>(std::move(defs));
+  block.values.resize(block.desc->Defs().size() - 1);
+  block.values.push_back(std::move(values));
 }
 
 inline void AddParam(SimParamBlock& block, host::Text name, host::ParamType type, SimValue value) {

@@ -1,0 +1,55 @@
+#include "host/sim/param_descs.h"
+
+#include <cstdint>
+#include <functional>
+
+#include "host/sim/scene_text.h"
+
+namespace larkspur::sim {
+namespace {
+
+uint64_t Mix(uint64_t hash, uint64_t value) {
+  return (hash ^ value) * 0x9E3779B97F4A7C15ull;
+}
+
+size_t HashOf(const std::vector<SpelledParamDef>& defs) {
+  uint64_t hash = defs.size();
+  for (const SpelledParamDef& def : defs) {
+    // A null name and an empty one differ in the second part.
+    hash = Mix(hash, def.name ? std::hash<std::string_view>()(*def.name) * 2 + 1 : 0);
+    hash = Mix(hash, static_cast<uint32_t>(def.type));
+    hash = Mix(hash, static_cast<uint16_t>(def.id));
+  }
+  return static_cast<size_t>(hash ^ (hash >> 29));
+}
+
+bool SameDefs(const std::vector<SpelledParamDef>& a, const std::vector<SpelledParamDef>& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (a[i].name != b[i].name || a[i].type != b[i].type || a[i].id != b[i].id) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::shared_ptr<const SimParamDesc> SimParamDescs::Intern(
+    const std::vector<SpelledParamDef>& defs) {
+  const size_t hash = HashOf(defs);
+  const auto [first, last] = byHash_.equal_range(hash);
+  for (auto it = first; it != last; ++it) {
+    if (SameDefs(it->second.defs, defs)) return it->second.desc;
+  }
+  std::vector<host::ParamDef> decoded;
+  decoded.reserve(defs.size());
+  for (const SpelledParamDef& def : defs) {
+    std::optional<host::Text> name;
+    if (def.name) name = scene_file::TextOf(*def.name);
+    decoded.push_back(host::ParamDef{std::move(name), def.type, def.id});
+  }
+  auto desc = std::make_shared<const SimParamDesc>(std::move(decoded));
+  byHash_.emplace(hash, Spelling{defs, desc});
+  return desc;
+}
+
+}  // namespace larkspur::sim
