@@ -51,6 +51,7 @@ void MakeNamesUnique(const std::vector<GeometryObject>& objects, std::vector<Tex
   std::unordered_set<std::u16string_view> inUse;
   std::unordered_map<std::u16string_view, int> nextCounter;
   inUse.reserve(objects.size());
+  log.reserve(log.size() + objects.size() + 1);
   int renamed = 0;
   for (const GeometryObject& object : objects) {
     Text name = object.node->GetName();
@@ -61,10 +62,17 @@ void MakeNamesUnique(const std::vector<GeometryObject>& objects, std::vector<Tex
     int& counter = nextCounter.try_emplace(*inUse.find(name), 1).first->second;
     Text candidate = NumberedName(name, counter);
     while (inUse.count(candidate)) candidate = NumberedName(name, ++counter);
+    ++counter;  // taken now: the next search for this name starts after it
     object.node->SetName(candidate);
     ++renamed;
-    log.push_back(u"WARNING: Duplicate name \u2014 renamed '" + name + u"' to '" + candidate +
-                  u"' in scene");
+    constexpr std::u16string_view kWarning = u"WARNING: Duplicate name \u2014 renamed '";
+    Text& line = log.emplace_back();
+    line.reserve(kWarning.size() + name.size() + candidate.size() + 16);
+    line += kWarning;
+    line += name;
+    line += u"' to '";
+    line += candidate;
+    line += u"' in scene";
     inUse.insert(taken.emplace_back(std::move(candidate)));
   }
   if (renamed > 0) {
