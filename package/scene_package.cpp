@@ -1,6 +1,7 @@
 #include "package/scene_package.h"
 
 #include <algorithm>
+#include <memory_resource>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -42,14 +43,18 @@ Text NumberedName(const Text& name, int counter) {
 
 // Renames later duplicates Name_001, Name_002, ...; a candidate is checked against every name
 // taken so far, earlier candidates included. Names in use only ever grow, so the search for a
-// name's next free number resumes where the last one stopped: linear in the scene.
-void MakeNamesUnique(const std::vector<GeometryObject>& objects, std::vector<Text>& log) {
+// name's next free number resumes where the last one stopped: linear in the scene. Returns each
+// object's name as it now stands, in the objects' order.
+std::vector<Text> MakeNamesUnique(const std::vector<GeometryObject>& objects,
+                                  std::vector<Text>& log) {
   // Every name taken is kept once, here; the sets hold views of it. One name is taken per
   // object, so the list never grows past its reserve and the views stay valid.
   std::vector<Text> taken;
   taken.reserve(objects.size());
-  std::unordered_set<std::u16string_view> inUse;
-  std::unordered_map<std::u16string_view, int> nextCounter;
+  // The sets' entries come from one arena, side by side, and go with it at once.
+  std::pmr::monotonic_buffer_resource entries;
+  std::pmr::unordered_set<std::u16string_view> inUse(&entries);
+  std::pmr::unordered_map<std::u16string_view, int> nextCounter(&entries);
   inUse.reserve(objects.size());
   log.reserve(log.size() + objects.size() + 1);
   int renamed = 0;
@@ -79,6 +84,7 @@ void MakeNamesUnique(const std::vector<GeometryObject>& objects, std::vector<Tex
     log.push_back(u"Total renamed: " + FormatInt(renamed) +
                   u" object(s). Check scene before saving!");
   }
+  return taken;
 }
 
 void AppendIdList(std::string& out, const std::vector<int32_t>& ids) {
@@ -110,12 +116,11 @@ struct EntryWriter {
   BuildCache cache;
   std::string head;
 
-  void Append(std::string& package, const GeometryObject& object);
+  void Append(std::string& package, const GeometryObject& object, const Text& name);
 };
 
-void EntryWriter::Append(std::string& package, const GeometryObject& object) {
+void EntryWriter::Append(std::string& package, const GeometryObject& object, const Text& name) {
   const host::Node& node = *object.node;
-  const Text name = node.GetName();
   head = "  {\n    \"object_name\": \"";
   AppendJsonEscapedUtf8(head, name);
   head += "\",\n    \"object_class\": \"";
@@ -197,7 +202,7 @@ PackageResult BuildScenePackage(host::Interface& ip, const Text& packagePath) {
   const std::vector<GeometryObject> objects = CollectGeometryWithMaterials(ip, t);
   log.push_back(u"Geometry objects with materials: " +
                 FormatInt(static_cast<long long>(objects.size())));
-  MakeNamesUnique(objects, log);
+  const std::vector<Text> names = MakeNamesUnique(objects, log);
 
   Utf8FileWriter file(packagePath);
   std::string& package = file.Buffer();
@@ -209,7 +214,7 @@ PackageResult BuildScenePackage(host::Interface& ip, const Text& packagePath) {
   // Materials, maps and modifiers that several objects share are read once.
   EntryWriter entries{ip, t, log, {}, {}};
   for (size_t i = 0; i < objects.size(); ++i) {
-    entries.Append(package, objects[i]);
+    entries.Append(package, objects[i], names[i]);
     package += i + 1 < objects.size() ? ",\n" : "\n";
     file.WriteWhenFull();
   }
