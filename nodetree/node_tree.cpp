@@ -93,6 +93,14 @@ class NodeTreeWriter {
         spaces_(
             cache.Spaces(2 * static_cast<size_t>(std::max(depth, 0) + kMaxNodeTreeLevels + 1))) {}
 
+  // Keeps the ids this writer writes from here on in tree, their offsets counted from the
+  // present end of out and their values from the last id drawn.
+  void Record(TreeText& tree) {
+    record_ = &tree;
+    recordBase_ = out_.size();
+    recordFrom_ = static_cast<uint32_t>(ProcessNodeTreeState().lastNodeId);
+  }
+
   void WriteNode(host::Anim* object, int depth, int level) {
     if (!object) {
       out_ += "null";
@@ -280,16 +288,6 @@ class NodeTreeWriter {
     }
   }
 
- public:
-  // Keeps the ids this writer writes from here on in tree, their offsets counted from the
-  // present end of out and their values from the last id drawn.
-  void Record(TreeText& tree) {
-    record_ = &tree;
-    recordBase_ = out_.size();
-    recordFrom_ = static_cast<uint32_t>(ProcessNodeTreeState().lastNodeId);
-  }
-
- private:
   host::Interface& ip_;
   BuildCache& cache_;
   std::string& out_;
