@@ -6,8 +6,8 @@
 namespace larkspur {
 
 const ParamIndex& BuildCache::ParamsOf(const host::Anim& object) {
-  auto found = params_.find(&object);
-  if (found != params_.end()) return found->second;
+  std::optional<ParamIndex>& params = NodeOf(object).params;
+  if (params) return *params;
   descs_.clear();
   for (int i = 0; i < object.NumParamBlocks(); ++i) {
     const host::ParamBlock* block = object.GetParamBlock(i);
@@ -17,7 +17,7 @@ const ParamIndex& BuildCache::ParamsOf(const host::Anim& object) {
   if (names == names_.end()) {
     names = names_.try_emplace(descs_, &object, &memory_).first;
   }
-  return params_.emplace(&object, ParamIndex(object, names->second)).first->second;
+  return params.emplace(object, names->second);
 }
 
 size_t BuildCache::DescsHash::operator()(

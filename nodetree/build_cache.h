@@ -53,8 +53,9 @@ struct CachedNode {
         entryHead(memory),
         treesAtDepth(memory) {}
 
-  bool described = false;   // className and slotKeys are filled in
-  bool paramsMade = false;  // paramLines are filled in
+  std::optional<ParamIndex> params;  // the object's parameters by name
+  bool described = false;            // className and slotKeys are filled in
+  bool paramsMade = false;           // paramLines are filled in
   std::pmr::u16string className;
   KeptTexts slotKeys;    // the child key of each texture slot, escaped, in UTF-8
   KeptTexts paramLines;  // the lines of its class's parameter table, in UTF-8
@@ -103,7 +104,6 @@ class BuildCache {
   // The names of each distinct sequence of block descriptors (null for a block without one).
   std::unordered_map<std::vector<const host::ParamBlockDesc*>, ParamNames, DescsHash> names_;
   std::vector<const host::ParamBlockDesc*> descs_;  // the sequence of the object being indexed
-  std::unordered_map<const host::Anim*, ParamIndex> params_;
   // Records by object in an open-addressing table: a look-up per node written touches one slot.
   std::deque<CachedNode, std::pmr::polymorphic_allocator<CachedNode>> nodes_{&memory_};
   std::vector<std::pair<const host::Anim*, CachedNode*>> nodeSlots_;

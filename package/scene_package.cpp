@@ -60,11 +60,12 @@ std::vector<Text> MakeNamesUnique(const std::vector<GeometryObject>& objects,
   int renamed = 0;
   for (const GeometryObject& object : objects) {
     Text name = object.node->GetName();
-    if (!inUse.count(name)) {
+    const auto holder = inUse.find(name);
+    if (holder == inUse.end()) {
       inUse.insert(taken.emplace_back(std::move(name)));
       continue;
     }
-    int& counter = nextCounter.try_emplace(*inUse.find(name), 1).first->second;
+    int& counter = nextCounter.try_emplace(*holder, 1).first->second;
     Text candidate = NumberedName(name, counter);
     while (inUse.count(candidate)) candidate = NumberedName(name, ++counter);
     ++counter;  // taken now: the next search for this name starts after it
@@ -106,9 +107,9 @@ Text QuotedList(const std::vector<Text>& items) {
 }
 
 // Writes the object entries of one build into the package, which is kept in UTF-8 and grows in
-// place: each entry is converted once, as it is made, and its material is written straight into
-// the package. What the entries share lives here: the objects read so far, and the text of one
-// entry's head, whose buffer keeps its capacity from entry to entry.
+// place, each material written straight into it. What the entries share lives here: the objects
+// read so far, and the text of one entry's head, kept apart so that an entry whose material fails
+// can be written again from it, and whose buffer keeps its capacity from entry to entry.
 struct EntryWriter {
   host::Interface& ip;
   host::TimeValue time;

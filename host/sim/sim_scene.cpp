@@ -75,15 +75,18 @@ bool IsRefType(ParamType t) {
 SimParamDesc::SimParamDesc(std::vector<host::ParamDef> defs) : defs_(std::move(defs)) {
   count = static_cast<int>(defs_.size());
   paramdefs = defs_.data();
+  indexById_.reserve(defs_.size());
+  for (size_t d = 0; d < defs_.size(); ++d)
+    indexById_.try_emplace(defs_[d].id, static_cast<int>(d));
+}
+
+int SimParamDesc::IndexOf(ParamId id) const {
+  const auto found = indexById_.find(id);
+  return found == indexById_.end() ? -1 : found->second;
 }
 
 int SimParamBlock::DefIndex(ParamId id) const {
-  if (!desc) return -1;
-  const std::vector<host::ParamDef>& defs = desc->Defs();
-  for (size_t d = 0; d < defs.size(); ++d) {
-    if (defs[d].id == id) return static_cast<int>(d);
-  }
-  return -1;
+  return desc ? desc->IndexOf(id) : -1;
 }
 
 const SimValue* SimParamBlock::Element(ParamId id, int tabIndex, bool (*accepts)(ParamType)) const {

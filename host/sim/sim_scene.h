@@ -108,9 +108,12 @@ class SimParamDesc : public host::ParamBlockDesc {
   SimParamDesc& operator=(const SimParamDesc&) = delete;
 
   const std::vector<host::ParamDef>& Defs() const { return defs_; }
+  // The position of the first definition with that id; -1 when none has it.
+  int IndexOf(ParamId id) const;
 
  private:
   std::vector<host::ParamDef> defs_;
+  std::unordered_map<ParamId, int> indexById_;  // every read finds its definition by id
 };
 
 class SimParamBlock : public host::ParamBlock {
