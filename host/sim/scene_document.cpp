@@ -60,9 +60,19 @@ Document DocumentBuilder::Finish() {
   return std::move(document_);
 }
 
-// Whether the object being filled already has the key. Its members so far are complete values.
+void DocumentBuilder::TakeMember() {
+  auto& values = document_.values_;
+  JsonValue& object = values[frames_.back().value];
+  sink_->Take(frames_.back().key, *(&object + 1));
+  values.resize(frames_.back().value + 1);
+  object.size_ = 0;
+}
+
+// Whether the object being filled already has the key. Its members so far are complete values,
+// except those of a streamed object, which are gone.
 bool DocumentBuilder::Repeats(const Frame& frame, std::string_view key) {
   const JsonValue& object = document_.values_[frame.value];
+  if (frame.streamed) return !manyKeys_.emplace(frame.object, key).second;
   if (object.size_ < kKeysScanned) {
     const JsonValue* member = &object + 1;
     for (size_t i = 0; i < object.size_; ++i, member += member->span_) {
@@ -73,10 +83,10 @@ bool DocumentBuilder::Repeats(const Frame& frame, std::string_view key) {
   if (object.size_ == kKeysScanned) {
     const JsonValue* member = &object + 1;
     for (size_t i = 0; i < object.size_; ++i, member += member->span_) {
-      manyKeys_.emplace(frame.value, member->MemberKey());
+      manyKeys_.emplace(frame.object, member->MemberKey());
     }
   }
-  return !manyKeys_.emplace(frame.value, key).second;
+  return !manyKeys_.emplace(frame.object, key).second;
 }
 
 // The key path of the parse position.
@@ -103,47 +113,23 @@ std::string_view DocumentBuilder::Copy(std::string_view text) {
   return {at, text.size()};
 }
 
-size_t MostValues(std::string_view json) {
-  // Eight bytes at a time: a byte equal to one of a word's is a zero byte of their exclusive or,
-  // and '[' and '{' differ only in bit 0x20. Each found byte adds 1 to its lane of counters, which
-  // are summed before any lane can pass 255.
-  constexpr uint64_t kOnes = 0x0101010101010101;
-  constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7F;
-  constexpr uint64_t kEvenLanes = 0x00FF00FF00FF00FF;
-  auto zeroBytes = [](uint64_t x) { return ~(((x & kLow7) + kLow7) | x | kLow7); };
-  size_t count = 1;
-  size_t i = 0;
-  while (json.size() - i >= 8) {
-    uint64_t lanes = 0;
-    for (int word = 0; word < 255 && json.size() - i >= 8; ++word, i += 8) {
-      uint64_t bytes;
-      std::memcpy(&bytes, json.data() + i, 8);
-      const uint64_t found =
-          zeroBytes(bytes ^ (kOnes * ',')) | zeroBytes((bytes | (kOnes * 0x20)) ^ (kOnes * '{'));
-      lanes += found >> 7;
-    }
-    const uint64_t pairs = (lanes & kEvenLanes) + ((lanes >> 8) & kEvenLanes);
-    count += static_cast<size_t>((pairs * 0x0001000100010001) >> 48);
-  }
-  for (; i < json.size(); ++i) count += json[i] == ',' || (json[i] | 0x20) == '{';
-  return count;
-}
-
-Document ReadDocument(std::string_view json) {
+Document ReadDocument(std::string_view json, std::string_view streamedKey, MemberSink* sink) {
   if (json.size() >= std::numeric_limits<uint32_t>::max()) {
     throw FormatError{"", "cannot be read: the text is 4 GiB or larger"};
   }
   const std::optional<std::string> carried = CarryLoneSurrogates(json);
   const std::string_view text = carried ? std::string_view(*carried) : json;
-  const size_t values = MostValues(text);
   {
     DocumentBuilder builder;
-    builder.Reserve(values);
+    if (sink) builder.StreamMembers(streamedKey, *sink);
     if (ParseJsonFast(text, builder)) return builder.Finish();
   }
   // Not plain valid JSON: the complete parser says why, or reads what the fast one gave up on.
   DocumentBuilder builder;
-  builder.Reserve(values);
+  if (sink) {
+    sink->Restart();
+    builder.StreamMembers(streamedKey, *sink);
+  }
   ParseJson(text, builder);
   return builder.Finish();
 }

@@ -167,13 +167,30 @@ class Document {
   size_t blockUsed_ = 0;
 };
 
+// Takes the members of one object of the document as each is complete, so that a large object is
+// never held whole: a member taken is dropped from the document, where the object stays empty.
+class MemberSink {
+ public:
+  // The value, with its nested values, lives until the call returns; its strings as long as the
+  // document.
+  virtual void Take(std::string_view key, const JsonValue& value) = 0;
+  // A parse that gave up is started again from the beginning: forget every member taken.
+  virtual void Restart() = 0;
+
+ protected:
+  ~MemberSink() = default;
+};
+
 // Builds a document from the parse events of one JSON text, in file order. A key an object repeats
 // is refused, naming its path, once the whole text has parsed, so that a syntax error anywhere in
 // the text is the one reported.
 class DocumentBuilder {
  public:
-  // Room for this many values, so that the document is made in one piece.
-  void Reserve(size_t values) { document_.values_.reserve(values); }
+  // The members of the object under this key of the root object go to the sink.
+  void StreamMembers(std::string_view rootKey, MemberSink& sink) {
+    streamedKey_ = rootKey;
+    sink_ = &sink;
+  }
   // The text, copied into the document and followed by padding zero bytes, for a parser that
   // decodes its strings in place and may read up to padding bytes past the end.
   char* ParseInPlace(std::string_view text, size_t padding);
@@ -184,17 +201,33 @@ class DocumentBuilder {
 
   // The events. Their strings live as long as the document: views of the text parsed in place, or
   // kept.
-  void Null() { Add(JsonKind::kNull); }
-  void Boolean(bool value) { Add(JsonKind::kBool).boolean_ = value; }
+  void Null() {
+    Add(JsonKind::kNull);
+    Complete();
+  }
+  void Boolean(bool value) {
+    Add(JsonKind::kBool).boolean_ = value;
+    Complete();
+  }
   // An integer of either sign that fits 64 bits signed, or a larger non-negative one; the reader
   // treats both alike. A number with a fraction or exponent, or beyond 64 bits, is a Float.
-  void Integer(int64_t value) { Add(JsonKind::kInteger).integer_ = value; }
-  void Unsigned(uint64_t value) { Add(JsonKind::kUnsigned).unsigned_ = value; }
-  void Float(double value) { Add(JsonKind::kFloat).float_ = value; }
+  void Integer(int64_t value) {
+    Add(JsonKind::kInteger).integer_ = value;
+    Complete();
+  }
+  void Unsigned(uint64_t value) {
+    Add(JsonKind::kUnsigned).unsigned_ = value;
+    Complete();
+  }
+  void Float(double value) {
+    Add(JsonKind::kFloat).float_ = value;
+    Complete();
+  }
   void String(std::string_view utf8) {
     JsonValue& value = Add(JsonKind::kString);
     value.text_ = utf8.data();
     value.size_ = static_cast<uint32_t>(utf8.size());
+    Complete();
   }
   void BeginObject() { Begin(JsonKind::kObject); }
   void Key(std::string_view utf8);
@@ -207,8 +240,10 @@ class DocumentBuilder {
 
  private:
   struct Frame {
-    size_t value = 0;  // the list or object being filled
+    size_t value = 0;   // the list or object being filled
+    size_t object = 0;  // the object's number among the document's objects, from 1
     std::string_view key;
+    bool streamed = false;  // its members go to the sink
   };
   struct MemberKeyHash {
     size_t operator()(const std::pair<size_t, std::string_view>& key) const {
@@ -234,24 +269,37 @@ class DocumentBuilder {
     return value;
   }
   void Begin(JsonKind kind) {
+    const bool streamed = sink_ && kind == JsonKind::kObject && frames_.size() == 1 &&
+                          document_.values_.front().IsObject() &&
+                          frames_.front().key == streamedKey_;
     Add(kind);
-    frames_.push_back(Frame{document_.values_.size() - 1, {}});
+    const size_t object = kind == JsonKind::kObject ? ++objects_ : 0;
+    frames_.push_back(Frame{document_.values_.size() - 1, object, {}, streamed});
   }
   void End() {
     auto& values = document_.values_;
     const size_t at = frames_.back().value;
     values[at].span_ = static_cast<uint32_t>(values.size() - at);
     frames_.pop_back();
+    Complete();
   }
+  // A value is complete: a member of a streamed object goes to the sink.
+  void Complete() {
+    if (!frames_.empty() && frames_.back().streamed) TakeMember();
+  }
+  void TakeMember();
   std::string_view Copy(std::string_view text);
   bool Repeats(const Frame& frame, std::string_view key);
   std::string Path() const;
 
   Document document_;
   std::vector<Frame> frames_;
-  // The keys of objects with many members: (the object's value, the key).
+  size_t objects_ = 0;
+  // The keys of objects with many members, and of streamed ones: (the object's number, the key).
   std::unordered_set<std::pair<size_t, std::string_view>, MemberKeyHash> manyKeys_;
   std::optional<FormatError> repeated_;
+  std::string_view streamedKey_;
+  MemberSink* sink_ = nullptr;
 };
 
 // The event sources. The fast one gives up (false) on anything but a plain valid text, leaving the
@@ -263,10 +311,9 @@ void ParseJson(std::string_view json, DocumentBuilder& builder);
 // A number as messages show it, in the parser's own notation: "1.5", "100.0", "1e+39".
 std::string NumberText(double value);
 
-// The most values a JSON text can hold: one, and one more for each comma and opening bracket.
-size_t MostValues(std::string_view json);
-
 // The whole document of a scene file's text, with lone surrogates carried; throws FormatError.
-Document ReadDocument(std::string_view json);
+// With a sink, the members of the root object's object under streamedKey go to it instead.
+Document ReadDocument(std::string_view json, std::string_view streamedKey = {},
+                      MemberSink* sink = nullptr);
 
 }  // namespace larkspur::sim::scene_file

@@ -34,9 +34,8 @@ SceneLoadResult LoadSceneText(std::string_view json, std::string_view sourceName
   try {
     // The host's records take about three times the text, the package built from them as much.
     PrepareHeap(json.size() * 6);
-    const scene_file::Document document = scene_file::ReadDocument(json);
     auto host = std::make_unique<SimHost>();
-    scene_file::ReadScene(document.Root(), *host);
+    scene_file::ReadScene(json, *host);
     result.ok = true;
     result.host = std::move(host);
   } catch (const scene_file::FormatError& error) {

@@ -5,7 +5,9 @@
 #include <limits>
 #include <unordered_map>
 
+#include "host/sim/anims_by_id.h"
 #include "host/sim/param_descs.h"
+#include "host/sim/scene_document.h"
 #include "host/sim/scene_file.h"
 #include "host/sim/scene_names.h"
 #include "host/sim/scene_read_geometry.h"
@@ -127,9 +129,45 @@ void CheckAnimKeys(const SimAnim& anim, const JsonValue& j, const KeyPath& path)
   }
 }
 
-class SceneReader {
+// The anims come one by one while the text is parsed, so that the bulk of a scene is never held as
+// one document: each anim's head and body are read as it comes. A reference to an anim the file
+// gives further on gets a placeholder under that id, whose kind is checked once every anim is in.
+// The first error among the heads and the first among the bodies wait for the whole text, so that
+// the error reported is the one a reading of the whole document would find first: a syntax error,
+// a repeated key, the document's own keys, then the heads, then the bodies in file order.
+class SceneReader final : public MemberSink {
  public:
   explicit SceneReader(SimHost& host) : host_(host) {}
+
+  void Take(std::string_view id, const JsonValue& j) override {
+    if (headError_) return;
+    const KeyPath animsPath = "anims";
+    const KeyPath path = Key(animsPath, id);
+    try {
+      SimAnim* anim = ReadHead(id, j, path);
+      if (!anim || bodyError_) return;
+      try {
+        ReadAnimBody(*anim, j, path);
+      } catch (FormatError& error) {
+        bodyError_ = BodyError{std::move(error), forward_.size()};
+      }
+    } catch (FormatError& error) {
+      headError_ = std::move(error);
+    }
+  }
+
+  void Restart() override {
+    made_.clear();
+    given_.clear();
+    ids_ = AnimsById();
+    placeholders_.clear();
+    forward_.clear();
+    handleOwners_.clear();
+    highest_ = 0;
+    headError_.reset();
+    bodyError_.reset();
+    descs_ = SimParamDescs();  // its names are views of the text of the parse given up
+  }
 
   void Read(const JsonValue& document) {
     ExpectObject(document, "", "a scene document");
@@ -142,7 +180,10 @@ class SceneReader {
     if (!version.IsInteger() || version.Integer() != kVersion) {
       Expected(version, "version", "the version " + std::to_string(kVersion));
     }
-    if (const JsonValue* anims = document.Member("anims")) ReadAnims(*anims);
+    if (const JsonValue* anims = document.Member("anims")) {
+      ExpectObject(*anims, "anims", "the anims by id");
+    }
+    FinishAnims();
     if (const JsonValue* nodes = document.Member("nodes")) {
       ExpectList(*nodes, "nodes", "the list of the root's children");
       size_t i = 0;
@@ -169,6 +210,24 @@ class SceneReader {
     std::string path;
   };
 
+  // An anim of the file, in the file's order: the one made for it, and the handle it gives.
+  struct Given {
+    size_t made = 0;
+    std::optional<AnimHandle> handle;
+  };
+
+  // A reference to a placeholder, checked when every anim is in.
+  struct ForwardRef {
+    SimAnim* anim = nullptr;
+    RefKind kind = RefKind::kAny;
+    std::string path;
+  };
+
+  struct BodyError {
+    FormatError error;
+    size_t forwardRefsBefore = 0;  // the references read before it
+  };
+
   SimAnim* ReadRef(const JsonValue& j, const KeyPath& path, RefKind kind, bool nullable) {
     if (j.IsNull() && nullable) return nullptr;
     if (!j.IsString()) {
@@ -177,12 +236,40 @@ class SceneReader {
                    (nullable ? " or null" : ""));
     }
     const std::string id = IdOf(j.String(), path, "an id");
+    if (readingAnims_) return AnimRef(id, path, kind);
     SimAnim* anim = host_.FindAnim(id);
     if (!anim) Fail(path, "no anim has the id " + Quoted(id));
-    if (!Accepts(kind, anim->superClass)) {
-      Fail(path, "expected the id of " + std::string(RefKindName(kind)) + ", but " + Quoted(id) +
-                     " is " + AnimKind(*anim));
+    CheckRefKind(*anim, path, kind);
+    return anim;
+  }
+
+  // A reference read among the anims: to an anim already in, or to a placeholder.
+  SimAnim* AnimRef(const std::string& id, const KeyPath& path, RefKind kind) {
+    SimAnim* anim = ids_.Find(id);
+    if (anim && (placeholders_.empty() || !placeholders_.count(anim))) {
+      CheckRefKind(*anim, path, kind);
+      return anim;
     }
+    if (!anim) {
+      anim = &MakeAnim(id);
+      placeholders_.emplace(anim, made_.size() - 1);
+    }
+    forward_.push_back(ForwardRef{anim, kind, path.Text()});
+    return anim;
+  }
+
+  static void CheckRefKind(const SimAnim& anim, const KeyPath& path, RefKind kind) {
+    if (!Accepts(kind, anim.superClass)) {
+      Fail(path, "expected the id of " + std::string(RefKindName(kind)) + ", but " +
+                     Quoted(anim.id) + " is " + AnimKind(anim));
+    }
+  }
+
+  SimAnim& MakeAnim(const std::string& id) {
+    made_.push_back(std::make_unique<SimAnim>(host_));
+    SimAnim& anim = *made_.back();
+    anim.id = id;
+    ids_.Insert(&anim);
     return anim;
   }
 
@@ -195,60 +282,64 @@ class SceneReader {
     return refs;
   }
 
-  // Every anim is made before any body is read, so that references may point anywhere.
-  void ReadAnims(const JsonValue& anims) {
-    const KeyPath animsPath = "anims";
-    ExpectObject(anims, animsPath, "the anims by id");
-    struct Head {
-      std::string id;
-      const JsonValue* json = nullptr;
-      SClassId super = 0;
-      Text className;
-      ClassId classId;
-      std::optional<AnimHandle> handle;
-    };
-    std::vector<Head> heads;
-    heads.reserve(anims.Size());
-    std::unordered_map<AnimHandle, size_t> handleOwners;  // the head that gives the handle
-    AnimHandle highest = 0;
-    for (const JsonValue& j : anims) {
-      const KeyPath path = Key(animsPath, j.MemberKey());
-      Head head{IdOf(j.MemberKey(), path, "an anim id"), &j, 0, {}, {}, {}};
-      if (head.id.empty()) Fail(path, "an anim id must not be empty");
-      ExpectObject(j, path, "an anim");
-      head.super = ReadSuper(Required(j, path, "super"), Key(path, "super"));
-      head.className = ReadText(Required(j, path, "class"), Key(path, "class"));
-      if (const JsonValue* id = j.Member("class_id")) {
-        head.classId = ReadClassId(*id, Key(path, "class_id"));
-      }
-      if (const JsonValue* h = j.Member("handle")) {
-        head.handle = static_cast<AnimHandle>(
-            ReadInteger(*h, Key(path, "handle"), 0, std::numeric_limits<int64_t>::max()));
-        if (*head.handle != 0) {
-          auto [owner, fresh] = handleOwners.try_emplace(*head.handle, heads.size());
-          if (!fresh) {
-            Fail(Key(path, "handle"), "the handle " + std::to_string(*head.handle) +
-                                          " is already the handle of anim " +
-                                          Quoted(heads[owner->second].id) + "; handles are unique");
-          }
-          highest = std::max(highest, *head.handle);
+  // The anim the head describes, or null for an id the text repeats (the document's error).
+  SimAnim* ReadHead(std::string_view key, const JsonValue& j, const KeyPath& path) {
+    std::string id = IdOf(key, path, "an anim id");
+    if (id.empty()) Fail(path, "an anim id must not be empty");
+    ExpectObject(j, path, "an anim");
+    const SClassId super = ReadSuper(Required(j, path, "super"), Key(path, "super"));
+    Text className = ReadText(Required(j, path, "class"), Key(path, "class"));
+    ClassId classId;
+    if (const JsonValue* given = j.Member("class_id")) {
+      classId = ReadClassId(*given, Key(path, "class_id"));
+    }
+    std::optional<AnimHandle> handle;
+    if (const JsonValue* h = j.Member("handle")) {
+      handle = static_cast<AnimHandle>(
+          ReadInteger(*h, Key(path, "handle"), 0, std::numeric_limits<int64_t>::max()));
+      if (*handle != 0) {
+        auto [owner, fresh] = handleOwners_.try_emplace(*handle, id);
+        if (!fresh) {
+          Fail(Key(path, "handle"), "the handle " + std::to_string(*handle) +
+                                        " is already the handle of anim " + Quoted(owner->second) +
+                                        "; handles are unique");
         }
+        highest_ = std::max(highest_, *handle);
       }
-      heads.push_back(std::move(head));
     }
-    // The handles the file leaves to the host come after every handle the file gives.
-    host_.ReserveHandlesThrough(highest);
-    host_.ReserveAnims(heads.size());
-    std::vector<SimAnim*> created;
-    created.reserve(heads.size());
-    for (Head& head : heads) {
-      SimAnim& anim = host_.NewAnim(head.super, std::move(head.className), head.classId, head.id);
-      if (head.handle) anim.handle = *head.handle;
-      created.push_back(&anim);
+    SimAnim* anim = ids_.Find(id);
+    size_t made = made_.size();
+    if (anim) {
+      const auto placeholder = placeholders_.find(anim);
+      if (placeholder == placeholders_.end()) return nullptr;
+      made = placeholder->second;
+      placeholders_.erase(placeholder);
+    } else {
+      anim = &MakeAnim(id);
     }
-    for (size_t i = 0; i < heads.size(); ++i) {
-      ReadAnimBody(*created[i], *heads[i].json, Key(animsPath, heads[i].json->MemberKey()));
+    anim->superClass = super;
+    anim->className = std::move(className);
+    anim->classId = classId;
+    given_.push_back(Given{made, handle});
+    return anim;
+  }
+
+  // Once the text has parsed: the first error of the anims, or the anims handed to the host in the
+  // file's order. The handles the file leaves to the host come after every handle it gives.
+  void FinishAnims() {
+    readingAnims_ = false;
+    if (headError_) throw *headError_;
+    const size_t checked = bodyError_ ? bodyError_->forwardRefsBefore : forward_.size();
+    for (size_t i = 0; i < checked; ++i) {
+      const ForwardRef& ref = forward_[i];
+      const KeyPath path = KeyPath::Of(ref.path);
+      if (placeholders_.count(ref.anim)) Fail(path, "no anim has the id " + Quoted(ref.anim->id));
+      CheckRefKind(*ref.anim, path, ref.kind);
     }
+    if (bodyError_) throw bodyError_->error;
+    host_.ReserveHandlesThrough(highest_);
+    host_.ReserveAnims(given_.size());
+    for (Given& given : given_) host_.AdoptAnim(std::move(made_[given.made]), given.handle);
   }
 
   void ReadAnimBody(SimAnim& anim, const JsonValue& j, const KeyPath& path) {
@@ -525,6 +616,16 @@ class SceneReader {
   SimParamDescs descs_;
 
   SimHost& host_;
+  bool readingAnims_ = true;
+  std::vector<std::unique_ptr<SimAnim>> made_;  // every anim and placeholder, as made
+  std::vector<Given> given_;
+  AnimsById ids_;  // the anims and placeholders made
+  std::unordered_map<const SimAnim*, size_t> placeholders_;  // and where each was made
+  std::vector<ForwardRef> forward_;
+  std::unordered_map<AnimHandle, std::string> handleOwners_;  // the id that gives each handle
+  AnimHandle highest_ = 0;
+  std::optional<FormatError> headError_;
+  std::optional<BodyError> bodyError_;
   std::unordered_map<std::string, NodeEntry> nodeIds_;
   std::vector<PendingTarget> targets_;
   bool userScriptsDirGiven_ = false;
@@ -532,8 +633,10 @@ class SceneReader {
 
 }  // namespace
 
-void ReadScene(const JsonValue& document, SimHost& host) {
-  SceneReader(host).Read(document);
+void ReadScene(std::string_view json, SimHost& host) {
+  SceneReader reader(host);
+  const Document document = ReadDocument(json, "anims", &reader);
+  reader.Read(document.Root());
 }
 
 }  // namespace larkspur::sim::scene_file

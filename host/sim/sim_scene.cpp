@@ -359,7 +359,12 @@ SimAnim& SimHost::NewAnim(SClassId superClass, Text className, ClassId classId,
   anim->superClass = superClass;
   anim->className = std::move(className);
   anim->classId = classId;
-  anim->handle = nextHandle_++;
+  return AdoptAnim(std::move(anim), std::nullopt);
+}
+
+SimAnim& SimHost::AdoptAnim(std::unique_ptr<SimAnim> anim, std::optional<AnimHandle> handle) {
+  const AnimHandle fresh = nextHandle_++;
+  anim->handle = handle.value_or(fresh);
   SimAnim& ref = *anim;
   animIndex_[&ref] = anims_.size();
   animsById_.Insert(&ref);

@@ -308,6 +308,9 @@ class SimHost : public host::Interface {
   // idHint is empty).
   SimAnim& NewAnim(SClassId superClass, Text className, ClassId classId = {},
                    const std::string& idHint = {});
+  // Takes an anim made for this scene, under its own id (one no other anim has), with the given
+  // handle or else a fresh one; a fresh handle is used up either way.
+  SimAnim& AdoptAnim(std::unique_ptr<SimAnim> anim, std::optional<AnimHandle> handle);
   // Later fresh handles are all greater than handle.
   void ReserveHandlesThrough(AnimHandle handle);
   // Room for this many more anims, so that a scene of known size is made without rehashing.
