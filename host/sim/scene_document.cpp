@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <limits>
 
 #include "host/sim/scene_text.h"
@@ -12,6 +13,7 @@ namespace {
 // Up to this many members, an object's keys are compared one by one; from there on, hashed.
 constexpr size_t kKeysScanned = 8;
 constexpr size_t kTextBlockSize = 64 * 1024;
+constexpr size_t kMinKeySlots = 64;
 
 }  // namespace
 
@@ -60,6 +62,28 @@ Document DocumentBuilder::Finish() {
   return std::move(document_);
 }
 
+bool MemberKeys::Insert(size_t object, std::string_view key) {
+  if ((count_ + 1) * 4 > slots_.size() * 3) {
+    std::vector<Slot> old(std::max<size_t>(kMinKeySlots, slots_.size() * 2));
+    old.swap(slots_);
+    for (const Slot& slot : old) {
+      if (!slot.object) continue;
+      size_t at = slot.hash & (slots_.size() - 1);
+      while (slots_[at].object) at = (at + 1) & (slots_.size() - 1);
+      slots_[at] = slot;
+    }
+  }
+  const size_t hash = std::hash<std::string_view>()(key) ^ (object * 0x9E3779B97F4A7C15);
+  size_t at = hash & (slots_.size() - 1);
+  for (; slots_[at].object; at = (at + 1) & (slots_.size() - 1)) {
+    const Slot& slot = slots_[at];
+    if (slot.hash == hash && slot.object == object && slot.key == key) return false;
+  }
+  slots_[at] = Slot{hash, object, key};
+  ++count_;
+  return true;
+}
+
 void DocumentBuilder::TakeMember() {
   auto& values = document_.values_;
   JsonValue& object = values[frames_.back().value];
@@ -72,7 +96,7 @@ void DocumentBuilder::TakeMember() {
 // except those of a streamed object, which are gone.
 bool DocumentBuilder::Repeats(const Frame& frame, std::string_view key) {
   const JsonValue& object = document_.values_[frame.value];
-  if (frame.streamed) return !manyKeys_.emplace(frame.object, key).second;
+  if (frame.streamed) return !manyKeys_.Insert(frame.object, key);
   if (object.size_ < kKeysScanned) {
     const JsonValue* member = &object + 1;
     for (size_t i = 0; i < object.size_; ++i, member += member->span_) {
@@ -83,10 +107,10 @@ bool DocumentBuilder::Repeats(const Frame& frame, std::string_view key) {
   if (object.size_ == kKeysScanned) {
     const JsonValue* member = &object + 1;
     for (size_t i = 0; i < object.size_; ++i, member += member->span_) {
-      manyKeys_.emplace(frame.object, member->MemberKey());
+      manyKeys_.Insert(frame.object, member->MemberKey());
     }
   }
-  return !manyKeys_.emplace(frame.object, key).second;
+  return !manyKeys_.Insert(frame.object, key);
 }
 
 // The key path of the parse position.

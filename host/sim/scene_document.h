@@ -10,7 +10,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -167,6 +166,24 @@ class Document {
   size_t blockUsed_ = 0;
 };
 
+// The keys of objects, each with the number of its object, in open addressing: a set of keys per
+// object would cost a node per key, and the anims of a large scene are tens of thousands of keys of
+// one object.
+class MemberKeys {
+ public:
+  // Whether the object did not have the key yet; it has it now.
+  bool Insert(size_t object, std::string_view key);
+
+ private:
+  struct Slot {
+    size_t hash = 0;
+    size_t object = 0;  // 0: a free slot
+    std::string_view key;
+  };
+  std::vector<Slot> slots_;  // a power of two of them, at most three quarters used
+  size_t count_ = 0;
+};
+
 // Takes the members of one object of the document as each is complete, so that a large object is
 // never held whole: a member taken is dropped from the document, where the object stays empty.
 class MemberSink {
@@ -245,11 +262,6 @@ class DocumentBuilder {
     std::string_view key;
     bool streamed = false;  // its members go to the sink
   };
-  struct MemberKeyHash {
-    size_t operator()(const std::pair<size_t, std::string_view>& key) const {
-      return std::hash<std::string_view>()(key.second) ^ key.first;
-    }
-  };
 
   // A value where the parse position is: the root, the next item of a list or the value of the
   // current key.
@@ -296,7 +308,7 @@ class DocumentBuilder {
   std::vector<Frame> frames_;
   size_t objects_ = 0;
   // The keys of objects with many members, and of streamed ones: (the object's number, the key).
-  std::unordered_set<std::pair<size_t, std::string_view>, MemberKeyHash> manyKeys_;
+  MemberKeys manyKeys_;
   std::optional<FormatError> repeated_;
   std::string_view streamedKey_;
   MemberSink* sink_ = nullptr;
