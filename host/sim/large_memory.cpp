@@ -65,6 +65,9 @@ void PrepareHeap(size_t bytes) {
   // Blocks up to the C library's largest threshold come from the heap too (the probe below
   // included), not from mappings of their own.
   mallopt(M_MMAP_THRESHOLD, static_cast<int>(kHeapBlockMax));
+  // A heap whose free top already holds the pad (an earlier load's records, freed) is used as it
+  // is: that memory has been touched, fresh memory has not.
+  if (mallinfo2().keepcost >= pad) return;
   // An allocation larger than the heap's free top makes the heap grow by the pad at once.
   char* const before = static_cast<char*>(sbrk(0));
   // Kept in a volatile so that the compiler does not drop the allocation with its free. However
