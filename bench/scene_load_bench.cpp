@@ -63,6 +63,20 @@ BENCHMARK(BM_LoadArchvizScene)
     ->Unit(benchmark::kMillisecond)
     ->Complexity(benchmark::oN);
 
+// One load only, for a process of its own (scripts/bench.sh runs one per size): the load a
+// command-line run makes, into memory the process has not touched before.
+void BM_FirstLoadArchvizScene(benchmark::State& state) {
+  Load(state, ArchvizText(static_cast<int>(state.range(0))));
+}
+BENCHMARK(BM_FirstLoadArchvizScene)
+    ->Arg(1000)
+    ->Arg(4000)
+    ->Arg(10000)
+    ->Arg(16000)
+    ->Arg(64000)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+
 void BM_LoadSceneOfBoxes(benchmark::State& state) {
   Load(state, BoxesText(state.range(0)));
 }

@@ -49,6 +49,11 @@ char* DocumentBuilder::ParseInPlace(std::string_view text, size_t padding) {
   return copy;
 }
 
+char* DocumentBuilder::ParseInPlace(LargeBuffer text) {
+  document_.text_ = std::move(text);
+  return document_.text_.data();
+}
+
 void DocumentBuilder::Key(std::string_view utf8) {
   Frame& frame = frames_.back();
   frame.key = utf8;
@@ -137,25 +142,54 @@ std::string_view DocumentBuilder::Copy(std::string_view text) {
   return {at, text.size()};
 }
 
-Document ReadDocument(std::string_view json, std::string_view streamedKey, MemberSink* sink) {
-  if (json.size() >= std::numeric_limits<uint32_t>::max()) {
+namespace {
+
+void CheckSize(size_t size) {
+  if (size >= std::numeric_limits<uint32_t>::max()) {
     throw FormatError{"", "cannot be read: the text is 4 GiB or larger"};
   }
+}
+
+DocumentBuilder Builder(std::string_view streamedKey, MemberSink* sink) {
+  DocumentBuilder builder;
+  if (sink) builder.StreamMembers(streamedKey, *sink);
+  return builder;
+}
+
+// Not plain valid JSON: the complete parser says why, or reads what the fast one gave up on.
+Document ReadComplete(std::string_view carried, std::string_view streamedKey, MemberSink* sink) {
+  if (sink) sink->Restart();
+  DocumentBuilder builder = Builder(streamedKey, sink);
+  ParseJson(carried, builder);
+  return builder.Finish();
+}
+
+}  // namespace
+
+Document ReadDocument(std::string_view json, std::string_view streamedKey, MemberSink* sink) {
+  CheckSize(json.size());
   const std::optional<std::string> carried = CarryLoneSurrogates(json);
   const std::string_view text = carried ? std::string_view(*carried) : json;
   {
-    DocumentBuilder builder;
-    if (sink) builder.StreamMembers(streamedKey, *sink);
+    DocumentBuilder builder = Builder(streamedKey, sink);
     if (ParseJsonFast(text, builder)) return builder.Finish();
   }
-  // Not plain valid JSON: the complete parser says why, or reads what the fast one gave up on.
-  DocumentBuilder builder;
-  if (sink) {
-    sink->Restart();
-    builder.StreamMembers(streamedKey, *sink);
+  return ReadComplete(text, streamedKey, sink);
+}
+
+Document ReadDocument(WritableText text, std::string_view streamedKey, MemberSink* sink) {
+  CheckSize(text.size);
+  const std::string_view json(text.bytes.data(), text.size);
+  // Carrying makes a text of its own, which is parsed as any other.
+  if (CarryLoneSurrogates(json)) return ReadDocument(json, streamedKey, sink);
+  {
+    DocumentBuilder builder = Builder(streamedKey, sink);
+    if (ParseJsonFast(std::move(text.bytes), text.size, builder)) return builder.Finish();
   }
-  ParseJson(text, builder);
-  return builder.Finish();
+  const std::string again = text.readAgain();
+  CheckSize(again.size());
+  const std::optional<std::string> carried = CarryLoneSurrogates(again);
+  return ReadComplete(carried ? *carried : again, streamedKey, sink);
 }
 
 }  // namespace larkspur::sim::scene_file

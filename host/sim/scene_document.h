@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -211,6 +212,8 @@ class DocumentBuilder {
   // The text, copied into the document and followed by padding zero bytes, for a parser that
   // decodes its strings in place and may read up to padding bytes past the end.
   char* ParseInPlace(std::string_view text, size_t padding);
+  // A text that is already so, taken by the document as it is.
+  char* ParseInPlace(LargeBuffer text);
   // A string that does not outlive the event that gives it, copied into the document.
   std::string_view Keep(std::string_view transient) {
     return transient.empty() ? transient : Copy(transient);
@@ -314,18 +317,34 @@ class DocumentBuilder {
   MemberSink* sink_ = nullptr;
 };
 
+// The zero bytes the fast event source needs after a text it parses where it lies.
+constexpr size_t kInPlacePadding = 32;
+
 // The event sources. The fast one gives up (false) on anything but a plain valid text, leaving the
 // builder to be thrown away; the complete one takes any text, a leading byte order mark allowed,
-// and throws FormatError ("not valid JSON: ...") at the first syntax error.
+// and throws FormatError ("not valid JSON: ...") at the first syntax error. The fast one parses a
+// copy of the text, or the text itself when it comes as size bytes followed by kInPlacePadding
+// zero bytes.
 bool ParseJsonFast(std::string_view json, DocumentBuilder& builder);
+bool ParseJsonFast(LargeBuffer text, size_t size, DocumentBuilder& builder);
 void ParseJson(std::string_view json, DocumentBuilder& builder);
 
 // A number as messages show it, in the parser's own notation: "1.5", "100.0", "1e+39".
 std::string NumberText(double value);
 
+// A scene file's text in memory of its own: size bytes followed by kInPlacePadding zero bytes, so
+// that it is parsed where it lies instead of copied. That destroys it, so a text the fast parser
+// gives up on is read again.
+struct WritableText {
+  LargeBuffer bytes;
+  size_t size = 0;
+  std::function<std::string()> readAgain;
+};
+
 // The whole document of a scene file's text, with lone surrogates carried; throws FormatError.
 // With a sink, the members of the root object's object under streamedKey go to it instead.
 Document ReadDocument(std::string_view json, std::string_view streamedKey = {},
                       MemberSink* sink = nullptr);
+Document ReadDocument(WritableText text, std::string_view streamedKey, MemberSink* sink);
 
 }  // namespace larkspur::sim::scene_file

@@ -1,6 +1,8 @@
 #include "host/sim/scene_file.h"
 
+#include <cstring>
 #include <fstream>
+#include <iterator>
 #include <system_error>
 
 #include "host/file_path.h"
@@ -27,15 +29,14 @@ bool IsRelativeScenePath(std::u16string_view path) {
   return path.size() < 2 || path[1] != u':';
 }
 
-}  // namespace
-
-SceneLoadResult LoadSceneText(std::string_view json, std::string_view sourceName) {
+template <typename SceneText>
+SceneLoadResult Load(SceneText text, size_t size, std::string_view sourceName) {
   SceneLoadResult result;
   try {
     // The host's records take about three times the text, the package built from them as much.
-    PrepareHeap(json.size() * 6);
+    PrepareHeap(size * 6);
     auto host = std::make_unique<SimHost>();
-    scene_file::ReadScene(json, *host);
+    scene_file::ReadScene(std::move(text), *host);
     result.ok = true;
     result.host = std::move(host);
   } catch (const scene_file::FormatError& error) {
@@ -44,6 +45,28 @@ SceneLoadResult LoadSceneText(std::string_view json, std::string_view sourceName
     result.message = Message(sourceName, "", std::string("cannot be read: ") + error.what());
   }
   return result;
+}
+
+// The whole file in one read into memory that is cheap to touch for the first time, followed by
+// the zero bytes that let the parser read it where it lies. A folder or a file too large for
+// memory cannot be read; neither may end the process.
+bool ReadWhole(std::ifstream& in, scene_file::WritableText& text) {
+  try {
+    const std::streamoff size = in.tellg();
+    if (size < 0) return false;
+    text.size = static_cast<size_t>(size);
+    text.bytes = LargeBuffer(text.size + scene_file::kInPlacePadding);
+    std::memset(text.bytes.data() + text.size, 0, scene_file::kInPlacePadding);
+    return in.seekg(0) && in.read(text.bytes.data(), size);
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+}  // namespace
+
+SceneLoadResult LoadSceneText(std::string_view json, std::string_view sourceName) {
+  return Load(json, json.size(), sourceName);
 }
 
 SceneLoadResult LoadSceneFile(const std::filesystem::path& file) {
@@ -59,20 +82,19 @@ SceneLoadResult LoadSceneFile(const std::filesystem::path& file) {
     result.message = source + ": cannot open the file";
     return result;
   }
-  // The whole file in one read, into memory that is cheap to touch for the first time. A folder
-  // or a file too large for memory cannot be read; neither may end the process.
-  LargeBuffer text;
-  try {
-    const std::streamoff size = in.tellg();
-    if (size < 0) throw std::ios_base::failure("no size");
-    text = LargeBuffer(static_cast<size_t>(size));
-    if (!in.seekg(0) || !in.read(text.data(), size)) throw std::ios_base::failure("short read");
-  } catch (const std::exception&) {
+  scene_file::WritableText text;
+  if (!ReadWhole(in, text)) {
     SceneLoadResult result;
     result.message = source + ": cannot read the file";
     return result;
   }
-  SceneLoadResult result = LoadSceneText({text.data(), text.size()}, source);
+  text.readAgain = [&file] {
+    std::ifstream again(file, std::ios::binary);
+    if (!again) throw std::ios_base::failure("the file cannot be opened again");
+    return std::string(std::istreambuf_iterator<char>(again), std::istreambuf_iterator<char>());
+  };
+  const size_t size = text.size;
+  SceneLoadResult result = Load(std::move(text), size, source);
   if (result.ok && IsRelativeScenePath(result.host->filePath)) {
     // A relative file path names the scene's file beside the scene file itself, so that what the
     // scene refers to by its folder (textures) is found there.

@@ -12,6 +12,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <system_error>
 
 #include "host/sim/scene_document.h"
@@ -21,7 +22,7 @@ namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 // The reader scans 16 bytes at a time from 16-byte boundaries up to the end of the text.
-constexpr size_t kPadding = 32;
+static_assert(kInPlacePadding >= 32);
 // The reader recurses once per level of nesting, so deeper texts are left to the complete source,
 // which does not; a scene nests a few levels, and two per level of nodes.
 constexpr int kMaxDepth = 512;
@@ -173,14 +174,36 @@ class EventSource : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, Event
 
 }  // namespace
 
-bool ParseJsonFast(std::string_view json, DocumentBuilder& builder) {
+namespace {
+
+// The text without a leading byte order mark, or nothing for a text with a zero byte, which the
+// reader takes for the end of the text.
+std::optional<std::string_view> Parsable(std::string_view json) {
   if (json.substr(0, kByteOrderMark.size()) == kByteOrderMark) json.remove_prefix(3);
-  // The reader takes a zero byte for the end of the text.
-  if (json.find('\0') != std::string_view::npos) return false;
-  rapidjson::InsituStringStream stream(builder.ParseInPlace(json, kPadding));
+  if (json.find('\0') != std::string_view::npos) return std::nullopt;
+  return json;
+}
+
+// Parses json's bytes at inPlace, a writable copy followed by zero padding (or json itself).
+bool ParseAt(std::string_view json, char* inPlace, DocumentBuilder& builder) {
   EventSource source(builder, json.find("\\u") != std::string_view::npos || !IsAscii(json));
+  rapidjson::InsituStringStream stream(inPlace);
   rapidjson::Reader reader;
   return !reader.Parse<kParseFlags>(stream, source).IsError();
+}
+
+}  // namespace
+
+bool ParseJsonFast(std::string_view json, DocumentBuilder& builder) {
+  const std::optional<std::string_view> text = Parsable(json);
+  return text && ParseAt(*text, builder.ParseInPlace(*text, kInPlacePadding), builder);
+}
+
+bool ParseJsonFast(LargeBuffer bytes, size_t size, DocumentBuilder& builder) {
+  const std::optional<std::string_view> text = Parsable({bytes.data(), size});
+  if (!text) return false;
+  const size_t start = static_cast<size_t>(text->data() - bytes.data());
+  return ParseAt(*text, builder.ParseInPlace(std::move(bytes)) + start, builder);
 }
 
 }  // namespace larkspur::sim::scene_file

@@ -619,7 +619,7 @@ class SceneReader final : public MemberSink {
   bool readingAnims_ = true;
   std::vector<std::unique_ptr<SimAnim>> made_;  // every anim and placeholder, as made
   std::vector<Given> given_;
-  AnimsById ids_;  // the anims and placeholders made
+  AnimsById ids_;                                            // the anims and placeholders made
   std::unordered_map<const SimAnim*, size_t> placeholders_;  // and where each was made
   std::vector<ForwardRef> forward_;
   std::unordered_map<AnimHandle, std::string> handleOwners_;  // the id that gives each handle
@@ -633,10 +633,23 @@ class SceneReader final : public MemberSink {
 
 }  // namespace
 
-void ReadScene(std::string_view json, SimHost& host) {
+namespace {
+
+template <typename SceneText>
+void Read(SceneText text, SimHost& host) {
   SceneReader reader(host);
-  const Document document = ReadDocument(json, "anims", &reader);
+  const Document document = ReadDocument(std::move(text), "anims", &reader);
   reader.Read(document.Root());
+}
+
+}  // namespace
+
+void ReadScene(std::string_view json, SimHost& host) {
+  Read(json, host);
+}
+
+void ReadScene(WritableText text, SimHost& host) {
+  Read(std::move(text), host);
 }
 
 }  // namespace larkspur::sim::scene_file

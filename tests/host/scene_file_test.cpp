@@ -49,6 +49,19 @@ std::string WithMesh(const std::string& members) {
                   members + "}}");
 }
 
+// The text loaded from a file, with the file's name in a message shown as "file".
+SceneLoadResult LoadedFromFile(const std::string& text) {
+  const std::filesystem::path path =
+      std::filesystem::temp_directory_path() / "larkspur-scene-file-test.json";
+  std::ofstream(path, std::ios::binary) << text;
+  SceneLoadResult result = LoadSceneFile(path);
+  std::filesystem::remove(path);
+  if (result.message.rfind(path.u8string(), 0) == 0) {
+    result.message = "file" + result.message.substr(path.u8string().size());
+  }
+  return result;
+}
+
 std::string NestedNodes(int depth) {
   std::string nodes = "{}";
   for (int i = 1; i < depth; ++i) nodes = R"({"children": [)" + nodes + "]}";
@@ -212,6 +225,7 @@ TEST(SceneFileErrors, EachKindOfRefusalHasItsMessage) {
     EXPECT_NE(result.message.find(c.message), std::string::npos)
         << "message: " << result.message << "\nwanted:  " << c.message;
     EXPECT_EQ(result.message.rfind("test.json: ", 0), 0u) << result.message;
+    EXPECT_EQ(LoadedFromFile(c.json).message, "file: " + result.message.substr(11)) << c.json;
   }
   EXPECT_EQ(LoadSceneFile("no-such-scene.json").message,
             "no-such-scene.json: cannot open the file");
@@ -223,6 +237,20 @@ TEST(SceneFileErrors, EachKindOfRefusalHasItsMessage) {
   EXPECT_EQ(LoadSceneFile(folder).message, folder.u8string() + ": cannot read the file");
 #endif
   EXPECT_TRUE(LoadSceneText(NestedNodes(1000), "test.json").ok);
+}
+
+// A file is parsed where it lies, and read again for the texts the fast parser gives up on: it
+// loads as its text does, deep nesting, rare numbers and a byte order mark included.
+TEST(SceneFileLoad, AFileLoadsAsItsText) {
+  const std::string texts[] = {NestedNodes(600),
+                               Document(R"("scene": {"meters_per_unit": 1e-400})"),
+                               "\xEF\xBB\xBF" + WithAnims(R"("nodes": [{"object": "box"}])")};
+  for (const std::string& text : texts) {
+    const SceneLoadResult fromText = LoadSceneText(text, "text");
+    const SceneLoadResult fromFile = LoadedFromFile(text);
+    ASSERT_TRUE(fromText.ok && fromFile.ok) << fromText.message << fromFile.message;
+    EXPECT_EQ(WriteSceneText(*fromFile.host).text, WriteSceneText(*fromText.host).text);
+  }
 }
 
 TEST(SceneFileLoad, SettingsAnswerTheirHostOperationsAndDefaultWhenAbsent) {
