@@ -179,6 +179,26 @@ TEST(SceneFileErrors, EachKindOfRefusalHasItsMessage) {
                     "gradient_flags": [{"position": 150, "color": [0, 0, 0]}]})"),
        "anims.a.gradient_flags[0].position: expected a number from 0 to 100, found a number "
        "(150)"},
+      // Anims are read as they come, yet the error is the first a reading of the whole finds: the
+      // document's keys, then every anim's head, then the bodies, with references to anims given
+      // further on checked in their place.
+      {R"({"anims": {"a": {"super": "bad", "class": "D"}}, "format": "other", "version": 1})",
+       "format: expected \"larkspur-scene\""},
+      {Document(R"("anims": {"a": {"super": "derived", "class": "D", "modifiers": ["z"]},
+                             "z": {"super": "texmap", "class": "N"}})"),
+       "anims.a.modifiers[0]: expected the id of a modifier, but \"z\" is a texmap"},
+      {Document(R"("anims": {"a": {"super": "helper", "class": "D", "params": 1},
+                             "b": {"super": "helper"}})"),
+       "anims.b: missing required key \"class\""},
+      {Document(R"("anims": {"a": {"super": "derived", "class": "D", "object": "nobody"},
+                             "b": {"super": "helper", "class": "D", "params": 1}})"),
+       "anims.a.object: no anim has the id \"nobody\""},
+      {Document(R"("anims": {"a": {"super": "helper", "class": "D", "params": 1},
+                             "b": {"super": "derived", "class": "D", "object": "nobody"}})"),
+       "anims.a.params: expected the parameter blocks (a list), found a number (1)"},
+      {Document(R"("anims": {"a": {"super": "helper", "class": "D", "params": 1},
+                             "a": {"super": "helper", "class": "D"}})"),
+       "anims.a: the key appears twice in one object"},
       // Parameters.
       {WithParam(R"({"name": "a", "type": "TYPE_FLAOT", "value": 1})"),
        "anims.a.params[0][0].type: expected an SDK type name such as TYPE_FLOAT or "
