@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The figures of docs/performance.md: builds the linux preset, runs the package build beside its
 # nlohmann-json peer (10,000 and 40,000 objects; medians of 5 repetitions), the scene loader from
-# 1,000 to 64,000 objects, and times `larkspur package` end to end on the generated
+# 1,000 to 64,000 objects (loads repeated in one process, medians of 5 repetitions, then the first
+# load of a fresh process for each size), and times `larkspur package` end to end on the generated
 # 10,000-object scene (median of 5 runs).
 # Usage: scripts/bench.sh   (run it when the machine is otherwise idle)
 set -euo pipefail
@@ -18,8 +19,14 @@ echo "== package build beside the nlohmann-json dump of the same package"
 "$bin/bench/package_bench" --benchmark_filter='Archviz|Nlohmann' --benchmark_repetitions=5 \
   --benchmark_report_aggregates_only=true --benchmark_min_time=1
 
-echo "== scene loader"
-"$bin/bench/scene_load_bench" --benchmark_filter=LoadArchviz
+echo "== scene loader, loads repeated in one process"
+"$bin/bench/scene_load_bench" --benchmark_filter='^BM_LoadArchviz' --benchmark_repetitions=5 \
+  --benchmark_report_aggregates_only=true
+
+echo "== scene loader, the first load of a fresh process, and the price of fresh memory"
+for figure in FirstLoadArchvizScene/{1000,4000,10000,16000,64000}/ FirstTouchOfFreshMemory; do
+  "$bin/bench/scene_load_bench" --benchmark_filter="^BM_$figure" | grep '^BM_'
+done
 
 echo "== larkspur package, 10,000 objects, end to end"
 "$bin/bench/make_archviz_scene" 10000 "$work/scene.json"
