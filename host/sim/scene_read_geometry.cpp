@@ -9,9 +9,8 @@ namespace {
 
 // The colour channel: one colour or null per vertex, with the geometry's faces; or colours of any
 // number with faces of their own.
-void ReadVertexColors(SimMesh& mesh, const JsonValue& j, const KeyPath& path) {
-  const JsonValue* colors = j.Member("vertex_colors");
-  const JsonValue* colorFaces = j.Member("vertex_color_faces");
+void ReadVertexColors(SimMesh& mesh, const JsonValue* colors, const JsonValue* colorFaces,
+                      const KeyPath& path) {
   if (colorFaces && !colors) Fail(Key(path, "vertex_color_faces"), "needs \"vertex_colors\"");
   if (!colors) return;
   const KeyPath colorsPath = Key(path, "vertex_colors");
@@ -45,27 +44,27 @@ void ReadVertexColors(SimMesh& mesh, const JsonValue& j, const KeyPath& path) {
 
 SimMesh ReadMesh(const JsonValue& j, const KeyPath& path) {
   ExpectObject(j, path, "a mesh");
-  CheckKeys(j, path, "a mesh",
-            {"vertices", "faces", "mat_ids", "vertex_colors", "vertex_color_faces"});
+  const auto [vertices, faces, matIds, colors, colorFaces] = CheckKeys(
+      j, path, "a mesh", {"vertices", "faces", "mat_ids", "vertex_colors", "vertex_color_faces"});
   SimMesh mesh;
   const KeyPath verticesPath = Key(path, "vertices");
-  const JsonValue& vertices = Required(j, path, "vertices");
-  ExpectList(vertices, verticesPath, "the vertices");
-  mesh.vertices.reserve(vertices.Size());
-  for (const JsonValue& vertex : vertices) {
+  Required(vertices, path, "vertices");
+  ExpectList(*vertices, verticesPath, "the vertices");
+  mesh.vertices.reserve(vertices->Size());
+  for (const JsonValue& vertex : *vertices) {
     mesh.vertices.push_back(ReadPoint3(vertex, Index(verticesPath, mesh.vertices.size())));
   }
   const KeyPath facesPath = Key(path, "faces");
-  const JsonValue& faces = Required(j, path, "faces");
-  ExpectList(faces, facesPath, "the faces");
-  mesh.faces.reserve(faces.Size());
-  for (const JsonValue& face : faces) {
+  Required(faces, path, "faces");
+  ExpectList(*faces, facesPath, "the faces");
+  mesh.faces.reserve(faces->Size());
+  for (const JsonValue& face : *faces) {
     SimFace read;
     read.verts =
         ReadFace(face, Index(facesPath, mesh.faces.size()), mesh.vertices.size(), "vertices");
     mesh.faces.push_back(read);
   }
-  if (const JsonValue* matIds = j.Member("mat_ids")) {
+  if (matIds) {
     const KeyPath idsPath = Key(path, "mat_ids");
     if (!matIds->IsList() || matIds->Size() != mesh.faces.size()) {
       Expected(*matIds, idsPath,
@@ -77,7 +76,7 @@ SimMesh ReadMesh(const JsonValue& j, const KeyPath& path) {
       ++i;
     }
   }
-  ReadVertexColors(mesh, j, path);
+  ReadVertexColors(mesh, colors, colorFaces, path);
   return mesh;
 }
 

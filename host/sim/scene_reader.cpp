@@ -409,8 +409,11 @@ class SceneReader final : public MemberSink {
         for (const JsonValue& def : defs) {
           const size_t d = spelledDefs_.size();
           const KeyPath defPath = Index(blockPath, d);
-          spelledDefs_.push_back(ReadParamDef(def, defPath, d));
-          block->values.push_back(ReadParamValues(def, defPath, spelledDefs_.back().type));
+          ExpectObject(def, defPath, "a parameter definition");
+          const auto [name, type, givenId, value] =
+              CheckKeys(def, defPath, "a parameter definition", {"name", "type", "id", "value"});
+          spelledDefs_.push_back(ReadParamDef(name, type, givenId, defPath, d));
+          block->values.push_back(ReadParamValues(value, defPath, spelledDefs_.back().type));
           const ParamId id = spelledDefs_.back().id;
           ParamIdUse& use = paramIds_[id - kMinParamId];
           if (use.block == blocksRead_) {
@@ -426,23 +429,23 @@ class SceneReader final : public MemberSink {
     }
   }
 
-  SpelledParamDef ReadParamDef(const JsonValue& j, const KeyPath& path, size_t position) {
-    ExpectObject(j, path, "a parameter definition");
-    CheckKeys(j, path, "a parameter definition", {"name", "type", "id", "value"});
+  // A definition's members, as CheckKeys found them.
+  SpelledParamDef ReadParamDef(const JsonValue* name, const JsonValue* type, const JsonValue* id,
+                               const KeyPath& path, size_t position) {
     SpelledParamDef def;
-    def.name = ReadNullableString(Required(j, path, "name"), Key(path, "name"));
-    const JsonValue& type = Required(j, path, "type");
-    if (type.IsString()) {
-      const auto known = ParamTypeByName(type.String());
+    def.name = ReadNullableString(Required(name, path, "name"), Key(path, "name"));
+    const KeyPath typePath = Key(path, "type");
+    if (Required(type, path, "type").IsString()) {
+      const auto known = ParamTypeByName(type->String());
       if (!known) {
-        Expected(type, Key(path, "type"),
+        Expected(*type, typePath,
                  "an SDK type name such as TYPE_FLOAT or TYPE_RGBA_TAB, or a number");
       }
       def.type = *known;
     } else {
-      def.type = ReadInt32(type, Key(path, "type"));
+      def.type = ReadInt32(*type, typePath);
     }
-    if (const JsonValue* id = j.Member("id")) {
+    if (id) {
       def.id = static_cast<ParamId>(ReadInteger(*id, Key(path, "id"), -32768, 32767));
     } else {
       if (position > 32767) Fail(path, "a definition this far into its block needs an \"id\"");
@@ -451,12 +454,11 @@ class SceneReader final : public MemberSink {
     return def;
   }
 
-  SimValues ReadParamValues(const JsonValue& j, const KeyPath& path, ParamType type) {
+  SimValues ReadParamValues(const JsonValue* value, const KeyPath& path, ParamType type) {
     SimValues values;
     // The host reads such a parameter as nothing, so a value given for it is not kept.
     if (ValueKindOf(type) == SimValueKind::kNone) return values;
-    const JsonValue* value = j.Member("value");
-    if (!value) Fail(path, "missing required key \"value\"");
+    Required(value, path, "value");
     const KeyPath valuePath = Key(path, "value");
     if (IsTableType(type)) {
       ExpectList(*value, valuePath, "the table's values");
@@ -506,12 +508,12 @@ class SceneReader final : public MemberSink {
       Fail(path, "nodes nest deeper than " + std::to_string(kMaxNodeDepth) + " levels");
     }
     ExpectObject(j, path, "a node");
-    CheckKeys(
+    const auto [name, id, object, material, transform, target, head, children] = CheckKeys(
         j, path, "a node",
         {"name", "id", "object", "material", "transform", "target", "group_head", "children"});
     auto node = std::make_unique<SimNode>();
-    if (const JsonValue* name = j.Member("name")) node->name = ReadText(*name, Key(path, "name"));
-    if (const JsonValue* id = j.Member("id")) {
+    if (name) node->name = ReadText(*name, Key(path, "name"));
+    if (id) {
       node->id = IdOf(ReadString(*id, Key(path, "id")), Key(path, "id"), "a node id");
       if (node->id.empty()) Fail(Key(path, "id"), "a node id must not be empty");
       auto [owner, fresh] = nodeIds_.try_emplace(node->id, NodeEntry{node.get(), path.Text()});
@@ -520,25 +522,25 @@ class SceneReader final : public MemberSink {
              "the node id " + Quoted(node->id) + " is already the id of " + owner->second.path);
       }
     }
-    if (const JsonValue* object = j.Member("object")) {
+    if (object) {
       node->object = ReadRef(*object, Key(path, "object"), RefKind::kObject, true);
     }
-    if (const JsonValue* material = j.Member("material")) {
+    if (material) {
       node->material = ReadRef(*material, Key(path, "material"), RefKind::kMaterial, true);
     }
-    if (const JsonValue* transform = j.Member("transform")) {
+    if (transform) {
       node->transform = ReadTransform(*transform, Key(path, "transform"));
     }
-    if (const JsonValue* target = j.Member("target")) {
+    if (target) {
       const KeyPath targetPath = Key(path, "target");
       targets_.push_back(PendingTarget{node.get(),
                                        IdOf(ReadString(*target, targetPath), targetPath, "an id"),
                                        targetPath.Text()});
     }
-    if (const JsonValue* head = j.Member("group_head")) {
+    if (head) {
       node->groupHead = ReadBool(*head, Key(path, "group_head"));
     }
-    if (const JsonValue* children = j.Member("children")) {
+    if (children) {
       const KeyPath childrenPath = Key(path, "children");
       ExpectList(*children, childrenPath, "the node's children");
       size_t i = 0;

@@ -9,11 +9,11 @@
 namespace larkspur::sim::scene_file {
 namespace {
 
-std::string JoinNames(std::initializer_list<std::string_view> names) {
+std::string JoinNames(const std::string_view* names, size_t count) {
   std::string list;
-  for (std::string_view name : names) {
+  for (size_t i = 0; i < count; ++i) {
     if (!list.empty()) list += ", ";
-    list += name;
+    list += names[i];
   }
   return list;
 }
@@ -63,20 +63,25 @@ void ExpectList(const JsonValue& j, const KeyPath& path, std::string_view what) 
 }
 
 const JsonValue& Required(const JsonValue& j, const KeyPath& path, std::string_view key) {
-  const JsonValue* member = j.Member(key);
+  return Required(j.Member(key), path, key);
+}
+
+const JsonValue& Required(const JsonValue* member, const KeyPath& path, std::string_view key) {
   if (!member) Fail(path, "missing required key " + Quoted(key));
   return *member;
 }
 
 void CheckKeys(const JsonValue& j, const KeyPath& path, std::string_view what,
-               std::initializer_list<std::string_view> allowed) {
+               const std::string_view* allowed, size_t count, const JsonValue** found) {
   for (const JsonValue& member : j) {
-    bool known = false;
-    for (std::string_view name : allowed) known = known || member.HasKey(name);
-    if (!known) {
+    size_t key = 0;
+    while (key < count && !member.HasKey(allowed[key])) ++key;
+    if (key == count) {
       Fail(Key(path, member.MemberKey()),
-           "unknown key; " + std::string(what) + " takes only: " + JoinNames(allowed));
+           "unknown key; " + std::string(what) + " takes only: " + JoinNames(allowed, count));
     }
+    // A key the text repeats is refused once it has parsed; its first member is the one read.
+    if (!found[key]) found[key] = &member;
   }
 }
 

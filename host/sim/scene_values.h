@@ -4,7 +4,6 @@
 
 #include <array>
 #include <cstdint>
-#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,9 +23,22 @@ std::string Describe(const JsonValue& j);
 void ExpectObject(const JsonValue& j, const KeyPath& path, std::string_view what);
 void ExpectList(const JsonValue& j, const KeyPath& path, std::string_view what);
 const JsonValue& Required(const JsonValue& j, const KeyPath& path, std::string_view key);
-// Every key of the object j must be one of allowed; what names the object in the message.
+// The member found for key, which the object at path must have.
+const JsonValue& Required(const JsonValue* member, const KeyPath& path, std::string_view key);
+
+// Every key of the object j must be one of allowed; what names the object in the message. The
+// members come back in the order of allowed, null for a key the object does not have, so that an
+// object's keys are compared once.
 void CheckKeys(const JsonValue& j, const KeyPath& path, std::string_view what,
-               std::initializer_list<std::string_view> allowed);
+               const std::string_view* allowed, size_t count, const JsonValue** found);
+template <size_t N>
+std::array<const JsonValue*, N> CheckKeys(const JsonValue& j, const KeyPath& path,
+                                          std::string_view what,
+                                          const std::string_view (&allowed)[N]) {
+  std::array<const JsonValue*, N> found{};
+  CheckKeys(j, path, what, allowed, N, found.data());
+  return found;
+}
 
 std::string ReadString(const JsonValue& j, const KeyPath& path);
 host::Text ReadText(const JsonValue& j, const KeyPath& path);
