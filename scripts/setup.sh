@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build git clang-format python3
   googletest libgtest-dev libbenchmark-dev
-  nlohmann-json3-dev rapidjson-dev libcli11-dev libcurl4-openssl-dev libcpp-httplib-dev libssl-dev openssl
+  nlohmann-json3-dev rapidjson-dev robin-map-dev libcli11-dev libcurl4-openssl-dev libcpp-httplib-dev libssl-dev openssl
   libassimp-dev
   mingw-w64 wine wine64 xvfb xauth
   clang libclang-rt-14-dev

@@ -1,12 +1,15 @@
 // The anims of a scene by their ids. A scene file refers to anims by id many times over, so the
-// table keeps the anims themselves in open addressing, each beside its id's hash: a lookup reads
-// one slot and the one anim it names, where a node-based map read a bucket, a node and a copy of
-// the id.
+// table keeps each anim beside its id's hash in open addressing (robin hood hashing): a lookup
+// reads one slot and the one anim it names, where a node-based map read a bucket, a node and a
+// copy of the id.
 #pragma once
 
+#include <tsl/robin_map.h>
 #include <cstddef>
+#include <functional>
+#include <memory>
 #include <string_view>
-#include <vector>
+#include <utility>
 
 namespace larkspur::sim {
 
@@ -15,24 +18,21 @@ class SimAnim;
 class AnimsById {
  public:
   // Room for this many anims in all, so that a scene of known size is indexed without rehashing.
-  void Reserve(size_t count);
-  SimAnim* Find(std::string_view id) const;
+  void Reserve(size_t count) { anims_.reserve(count); }
+  SimAnim* Find(std::string_view id) const {
+    const auto found = anims_.find(id);
+    return found == anims_.end() ? nullptr : found->second;
+  }
   // The anim's id must be one the table does not hold yet, and must not change while it is held.
   void Insert(SimAnim* anim);
-  void Erase(std::string_view id);
+  void Erase(std::string_view id) { anims_.erase(id); }
 
  private:
-  struct Slot {
-    size_t hash = 0;
-    SimAnim* anim = nullptr;  // null: a free slot
-  };
-
-  // The slot holding id, or the free slot where it would go.
-  size_t SlotOf(std::string_view id, size_t hash) const;
-  void Rehash(size_t slotCount);
-
-  std::vector<Slot> slots_;  // a power of two of them, at most three quarters used
-  size_t count_ = 0;
+  // Keyed by views of the anims' own ids.
+  tsl::robin_map<std::string_view, SimAnim*, std::hash<std::string_view>,
+                 std::equal_to<std::string_view>,
+                 std::allocator<std::pair<std::string_view, SimAnim*>>, true>
+      anims_;
 };
 
 }  // namespace larkspur::sim

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <functional>
 #include <limits>
 
 #include "host/sim/scene_text.h"
@@ -13,7 +12,6 @@ namespace {
 // Up to this many members, an object's keys are compared one by one; from there on, hashed.
 constexpr size_t kKeysScanned = 8;
 constexpr size_t kTextBlockSize = 64 * 1024;
-constexpr size_t kMinKeySlots = 64;
 
 }  // namespace
 
@@ -67,28 +65,6 @@ Document DocumentBuilder::Finish() {
   return std::move(document_);
 }
 
-bool MemberKeys::Insert(size_t object, std::string_view key) {
-  if ((count_ + 1) * 4 > slots_.size() * 3) {
-    std::vector<Slot> old(std::max<size_t>(kMinKeySlots, slots_.size() * 2));
-    old.swap(slots_);
-    for (const Slot& slot : old) {
-      if (!slot.object) continue;
-      size_t at = slot.hash & (slots_.size() - 1);
-      while (slots_[at].object) at = (at + 1) & (slots_.size() - 1);
-      slots_[at] = slot;
-    }
-  }
-  const size_t hash = std::hash<std::string_view>()(key) ^ (object * 0x9E3779B97F4A7C15);
-  size_t at = hash & (slots_.size() - 1);
-  for (; slots_[at].object; at = (at + 1) & (slots_.size() - 1)) {
-    const Slot& slot = slots_[at];
-    if (slot.hash == hash && slot.object == object && slot.key == key) return false;
-  }
-  slots_[at] = Slot{hash, object, key};
-  ++count_;
-  return true;
-}
-
 void DocumentBuilder::TakeMember() {
   auto& values = document_.values_;
   JsonValue& object = values[frames_.back().value];
@@ -101,7 +77,7 @@ void DocumentBuilder::TakeMember() {
 // except those of a streamed object, which are gone.
 bool DocumentBuilder::Repeats(const Frame& frame, std::string_view key) {
   const JsonValue& object = document_.values_[frame.value];
-  if (frame.streamed) return !manyKeys_.Insert(frame.object, key);
+  if (frame.streamed) return !manyKeys_.emplace(frame.object, key).second;
   if (object.size_ < kKeysScanned) {
     const JsonValue* member = &object + 1;
     for (size_t i = 0; i < object.size_; ++i, member += member->span_) {
@@ -112,10 +88,10 @@ bool DocumentBuilder::Repeats(const Frame& frame, std::string_view key) {
   if (object.size_ == kKeysScanned) {
     const JsonValue* member = &object + 1;
     for (size_t i = 0; i < object.size_; ++i, member += member->span_) {
-      manyKeys_.Insert(frame.object, member->MemberKey());
+      manyKeys_.emplace(frame.object, member->MemberKey());
     }
   }
-  return !manyKeys_.Insert(frame.object, key);
+  return !manyKeys_.emplace(frame.object, key).second;
 }
 
 // The key path of the parse position.

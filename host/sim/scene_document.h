@@ -4,6 +4,7 @@
 // and the scene reader sees only the types of this header.
 #pragma once
 
+#include <tsl/robin_set.h>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -170,20 +171,14 @@ class Document {
 // The keys of objects, each with the number of its object, in open addressing: a set of keys per
 // object would cost a node per key, and the anims of a large scene are tens of thousands of keys of
 // one object.
-class MemberKeys {
- public:
-  // Whether the object did not have the key yet; it has it now.
-  bool Insert(size_t object, std::string_view key);
-
- private:
-  struct Slot {
-    size_t hash = 0;
-    size_t object = 0;  // 0: a free slot
-    std::string_view key;
-  };
-  std::vector<Slot> slots_;  // a power of two of them, at most three quarters used
-  size_t count_ = 0;
+struct MemberKeyHash {
+  size_t operator()(const std::pair<size_t, std::string_view>& key) const {
+    return std::hash<std::string_view>()(key.second) ^ (key.first * 0x9E3779B97F4A7C15);
+  }
 };
+using MemberKeys = tsl::robin_set<std::pair<size_t, std::string_view>, MemberKeyHash,
+                                  std::equal_to<std::pair<size_t, std::string_view>>,
+                                  std::allocator<std::pair<size_t, std::string_view>>, true>;
 
 // Takes the members of one object of the document as each is complete, so that a large object is
 // never held whole: a member taken is dropped from the document, where the object stays empty.
