@@ -140,24 +140,30 @@ Document ReadComplete(std::string_view carried, std::string_view streamedKey, Me
   return builder.Finish();
 }
 
+// A text with its lone surrogates carried: the fast parser reads it, or else the complete one.
+Document ReadCarried(std::string_view carried, std::string_view streamedKey, MemberSink* sink) {
+  {
+    DocumentBuilder builder = Builder(streamedKey, sink);
+    if (ParseJsonFast(carried, builder)) return builder.Finish();
+  }
+  return ReadComplete(carried, streamedKey, sink);
+}
+
 }  // namespace
 
 Document ReadDocument(std::string_view json, std::string_view streamedKey, MemberSink* sink) {
   CheckSize(json.size());
   const std::optional<std::string> carried = CarryLoneSurrogates(json);
-  const std::string_view text = carried ? std::string_view(*carried) : json;
-  {
-    DocumentBuilder builder = Builder(streamedKey, sink);
-    if (ParseJsonFast(text, builder)) return builder.Finish();
-  }
-  return ReadComplete(text, streamedKey, sink);
+  return ReadCarried(carried ? std::string_view(*carried) : json, streamedKey, sink);
 }
 
 Document ReadDocument(WritableText text, std::string_view streamedKey, MemberSink* sink) {
   CheckSize(text.size);
-  const std::string_view json(text.bytes.data(), text.size);
   // Carrying makes a text of its own, which is parsed as any other.
-  if (CarryLoneSurrogates(json)) return ReadDocument(json, streamedKey, sink);
+  if (const std::optional<std::string> carried =
+          CarryLoneSurrogates({text.bytes.data(), text.size})) {
+    return ReadCarried(*carried, streamedKey, sink);
+  }
   {
     DocumentBuilder builder = Builder(streamedKey, sink);
     if (ParseJsonFast(std::move(text.bytes), text.size, builder)) return builder.Finish();

@@ -48,17 +48,17 @@ SimMesh ReadMesh(const JsonValue& j, const KeyPath& path) {
       j, path, "a mesh", {"vertices", "faces", "mat_ids", "vertex_colors", "vertex_color_faces"});
   SimMesh mesh;
   const KeyPath verticesPath = Key(path, "vertices");
-  Required(vertices, path, "vertices");
-  ExpectList(*vertices, verticesPath, "the vertices");
-  mesh.vertices.reserve(vertices->Size());
-  for (const JsonValue& vertex : *vertices) {
+  const JsonValue& vertexList = Required(vertices, path, "vertices");
+  ExpectList(vertexList, verticesPath, "the vertices");
+  mesh.vertices.reserve(vertexList.Size());
+  for (const JsonValue& vertex : vertexList) {
     mesh.vertices.push_back(ReadPoint3(vertex, Index(verticesPath, mesh.vertices.size())));
   }
   const KeyPath facesPath = Key(path, "faces");
-  Required(faces, path, "faces");
-  ExpectList(*faces, facesPath, "the faces");
-  mesh.faces.reserve(faces->Size());
-  for (const JsonValue& face : *faces) {
+  const JsonValue& faceList = Required(faces, path, "faces");
+  ExpectList(faceList, facesPath, "the faces");
+  mesh.faces.reserve(faceList.Size());
+  for (const JsonValue& face : faceList) {
     SimFace read;
     read.verts =
         ReadFace(face, Index(facesPath, mesh.faces.size()), mesh.vertices.size(), "vertices");

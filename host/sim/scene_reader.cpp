@@ -140,34 +140,23 @@ class SceneReader final : public MemberSink {
   explicit SceneReader(SimHost& host) : host_(host) {}
 
   void Take(std::string_view id, const JsonValue& j) override {
-    if (headError_) return;
+    if (anims_.headError) return;
     const KeyPath animsPath = "anims";
     const KeyPath path = Key(animsPath, id);
     try {
       SimAnim* anim = ReadHead(id, j, path);
-      if (!anim || bodyError_) return;
+      if (!anim || anims_.bodyError) return;
       try {
         ReadAnimBody(*anim, j, path);
       } catch (FormatError& error) {
-        bodyError_ = BodyError{std::move(error), forward_.size()};
+        anims_.bodyError = BodyError{std::move(error), anims_.forward.size()};
       }
     } catch (FormatError& error) {
-      headError_ = std::move(error);
+      anims_.headError = std::move(error);
     }
   }
 
-  void Restart() override {
-    made_.clear();
-    given_.clear();
-    ids_ = AnimsById();
-    placeholders_.clear();
-    forward_.clear();
-    handleOwners_.clear();
-    highest_ = 0;
-    headError_.reset();
-    bodyError_.reset();
-    descs_ = SimParamDescs();  // its names are views of the text of the parse given up
-  }
+  void Restart() override { anims_ = AnimsRead(); }
 
   void Read(const JsonValue& document) {
     ExpectObject(document, "", "a scene document");
@@ -245,16 +234,16 @@ class SceneReader final : public MemberSink {
 
   // A reference read among the anims: to an anim already in, or to a placeholder.
   SimAnim* AnimRef(const std::string& id, const KeyPath& path, RefKind kind) {
-    SimAnim* anim = ids_.Find(id);
-    if (anim && (placeholders_.empty() || !placeholders_.count(anim))) {
+    SimAnim* anim = anims_.ids.Find(id);
+    if (anim && !anims_.placeholders.count(anim)) {
       CheckRefKind(*anim, path, kind);
       return anim;
     }
     if (!anim) {
       anim = &MakeAnim(id);
-      placeholders_.emplace(anim, made_.size() - 1);
+      anims_.placeholders.emplace(anim, anims_.made.size() - 1);
     }
-    forward_.push_back(ForwardRef{anim, kind, path.Text()});
+    anims_.forward.push_back(ForwardRef{anim, kind, path.Text()});
     return anim;
   }
 
@@ -266,10 +255,10 @@ class SceneReader final : public MemberSink {
   }
 
   SimAnim& MakeAnim(const std::string& id) {
-    made_.push_back(std::make_unique<SimAnim>(host_));
-    SimAnim& anim = *made_.back();
+    anims_.made.push_back(std::make_unique<SimAnim>(host_));
+    SimAnim& anim = *anims_.made.back();
     anim.id = id;
-    ids_.Insert(&anim);
+    anims_.ids.Insert(&anim);
     return anim;
   }
 
@@ -298,29 +287,29 @@ class SceneReader final : public MemberSink {
       handle = static_cast<AnimHandle>(
           ReadInteger(*h, Key(path, "handle"), 0, std::numeric_limits<int64_t>::max()));
       if (*handle != 0) {
-        auto [owner, fresh] = handleOwners_.try_emplace(*handle, id);
+        auto [owner, fresh] = anims_.handleOwners.try_emplace(*handle, id);
         if (!fresh) {
           Fail(Key(path, "handle"), "the handle " + std::to_string(*handle) +
                                         " is already the handle of anim " + Quoted(owner->second) +
                                         "; handles are unique");
         }
-        highest_ = std::max(highest_, *handle);
+        anims_.highest = std::max(anims_.highest, *handle);
       }
     }
-    SimAnim* anim = ids_.Find(id);
-    size_t made = made_.size();
+    SimAnim* anim = anims_.ids.Find(id);
+    size_t made = anims_.made.size();
     if (anim) {
-      const auto placeholder = placeholders_.find(anim);
-      if (placeholder == placeholders_.end()) return nullptr;
+      const auto placeholder = anims_.placeholders.find(anim);
+      if (placeholder == anims_.placeholders.end()) return nullptr;
       made = placeholder->second;
-      placeholders_.erase(placeholder);
+      anims_.placeholders.erase(placeholder);
     } else {
       anim = &MakeAnim(id);
     }
     anim->superClass = super;
     anim->className = std::move(className);
     anim->classId = classId;
-    given_.push_back(Given{made, handle});
+    anims_.given.push_back(Given{made, handle});
     return anim;
   }
 
@@ -328,18 +317,21 @@ class SceneReader final : public MemberSink {
   // file's order. The handles the file leaves to the host come after every handle it gives.
   void FinishAnims() {
     readingAnims_ = false;
-    if (headError_) throw *headError_;
-    const size_t checked = bodyError_ ? bodyError_->forwardRefsBefore : forward_.size();
+    if (anims_.headError) throw *anims_.headError;
+    const size_t checked =
+        anims_.bodyError ? anims_.bodyError->forwardRefsBefore : anims_.forward.size();
     for (size_t i = 0; i < checked; ++i) {
-      const ForwardRef& ref = forward_[i];
+      const ForwardRef& ref = anims_.forward[i];
       const KeyPath path = KeyPath::Of(ref.path);
-      if (placeholders_.count(ref.anim)) Fail(path, "no anim has the id " + Quoted(ref.anim->id));
+      if (anims_.placeholders.count(ref.anim))
+        Fail(path, "no anim has the id " + Quoted(ref.anim->id));
       CheckRefKind(*ref.anim, path, ref.kind);
     }
-    if (bodyError_) throw bodyError_->error;
-    host_.ReserveHandlesThrough(highest_);
-    host_.ReserveAnims(given_.size());
-    for (Given& given : given_) host_.AdoptAnim(std::move(made_[given.made]), given.handle);
+    if (anims_.bodyError) throw anims_.bodyError->error;
+    host_.ReserveHandlesThrough(anims_.highest);
+    host_.ReserveAnims(anims_.given.size());
+    for (Given& given : anims_.given)
+      host_.AdoptAnim(std::move(anims_.made[given.made]), given.handle);
   }
 
   void ReadAnimBody(SimAnim& anim, const JsonValue& j, const KeyPath& path) {
@@ -423,7 +415,7 @@ class SceneReader final : public MemberSink {
           }
           use = ParamIdUse{blocksRead_, d};
         }
-        block->desc = descs_.Intern(spelledDefs_);
+        block->desc = anims_.descs.Intern(spelledDefs_);
       }
       anim.blocks.push_back(std::move(block));
     }
@@ -435,15 +427,16 @@ class SceneReader final : public MemberSink {
     SpelledParamDef def;
     def.name = ReadNullableString(Required(name, path, "name"), Key(path, "name"));
     const KeyPath typePath = Key(path, "type");
-    if (Required(type, path, "type").IsString()) {
-      const auto known = ParamTypeByName(type->String());
+    const JsonValue& typeValue = Required(type, path, "type");
+    if (typeValue.IsString()) {
+      const auto known = ParamTypeByName(typeValue.String());
       if (!known) {
-        Expected(*type, typePath,
+        Expected(typeValue, typePath,
                  "an SDK type name such as TYPE_FLOAT or TYPE_RGBA_TAB, or a number");
       }
       def.type = *known;
     } else {
-      def.type = ReadInt32(*type, typePath);
+      def.type = ReadInt32(typeValue, typePath);
     }
     if (id) {
       def.id = static_cast<ParamId>(ReadInteger(*id, Key(path, "id"), -32768, 32767));
@@ -458,15 +451,15 @@ class SceneReader final : public MemberSink {
     SimValues values;
     // The host reads such a parameter as nothing, so a value given for it is not kept.
     if (ValueKindOf(type) == SimValueKind::kNone) return values;
-    Required(value, path, "value");
+    const JsonValue& given = Required(value, path, "value");
     const KeyPath valuePath = Key(path, "value");
     if (IsTableType(type)) {
-      ExpectList(*value, valuePath, "the table's values");
-      for (const JsonValue& item : *value) {
+      ExpectList(given, valuePath, "the table's values");
+      for (const JsonValue& item : given) {
         values.push_back(ReadParamValue(item, Index(valuePath, values.size()), type));
       }
     } else {
-      values.push_back(ReadParamValue(*value, valuePath, type));
+      values.push_back(ReadParamValue(given, valuePath, type));
     }
     return values;
   }
@@ -615,19 +608,24 @@ class SceneReader final : public MemberSink {
   std::vector<ParamIdUse> paramIds_;
   size_t blocksRead_ = 0;
   std::vector<SpelledParamDef> spelledDefs_;  // the definitions of the block being read
-  SimParamDescs descs_;
+
+  // What the anims read so far make: all of it is given up when the parse starts again.
+  struct AnimsRead {
+    std::vector<std::unique_ptr<SimAnim>> made;  // every anim and placeholder, as made
+    std::vector<Given> given;
+    AnimsById ids;                                            // the anims and placeholders made
+    std::unordered_map<const SimAnim*, size_t> placeholders;  // and where each was made
+    std::vector<ForwardRef> forward;
+    std::unordered_map<AnimHandle, std::string> handleOwners;  // the id that gives each handle
+    AnimHandle highest = 0;
+    std::optional<FormatError> headError;
+    std::optional<BodyError> bodyError;
+    SimParamDescs descs;  // its names are views of the text being parsed
+  };
 
   SimHost& host_;
   bool readingAnims_ = true;
-  std::vector<std::unique_ptr<SimAnim>> made_;  // every anim and placeholder, as made
-  std::vector<Given> given_;
-  AnimsById ids_;                                            // the anims and placeholders made
-  std::unordered_map<const SimAnim*, size_t> placeholders_;  // and where each was made
-  std::vector<ForwardRef> forward_;
-  std::unordered_map<AnimHandle, std::string> handleOwners_;  // the id that gives each handle
-  AnimHandle highest_ = 0;
-  std::optional<FormatError> headError_;
-  std::optional<BodyError> bodyError_;
+  AnimsRead anims_;
   std::unordered_map<std::string, NodeEntry> nodeIds_;
   std::vector<PendingTarget> targets_;
   bool userScriptsDirGiven_ = false;
