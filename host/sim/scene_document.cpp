@@ -9,8 +9,6 @@
 namespace larkspur::sim::scene_file {
 namespace {
 
-// Up to this many members, an object's keys are compared one by one; from there on, hashed.
-constexpr size_t kKeysScanned = 8;
 constexpr size_t kTextBlockSize = 64 * 1024;
 
 }  // namespace
@@ -52,14 +50,6 @@ char* DocumentBuilder::ParseInPlace(LargeBuffer text) {
   return document_.text_.data();
 }
 
-void DocumentBuilder::Key(std::string_view utf8) {
-  Frame& frame = frames_.back();
-  frame.key = utf8;
-  if (Repeats(frame, frame.key) && !repeated_) {
-    repeated_ = FormatError{Path(), "the key appears twice in one object"};
-  }
-}
-
 Document DocumentBuilder::Finish() {
   if (repeated_) throw *repeated_;
   return std::move(document_);
@@ -71,6 +61,13 @@ void DocumentBuilder::TakeMember() {
   sink_->Take(frames_.back().key, *(&object + 1));
   values.resize(frames_.back().value + 1);
   object.size_ = 0;
+}
+
+// A key that may repeat one of its object's: refused, once the whole text has parsed, if it does.
+void DocumentBuilder::CompareKey(const Frame& frame, std::string_view key) {
+  if (Repeats(frame, key) && !repeated_) {
+    repeated_ = FormatError{Path(), "the key appears twice in one object"};
+  }
 }
 
 // Whether the object being filled already has the key. Its members so far are complete values,

@@ -125,8 +125,13 @@ class JsonValue {
   // The key of an object's member.
   std::string_view MemberKey() const { return {key_, keySize_}; }
   // Whether the key is this member's: most keys differ in length or in their first byte.
+  // Keys are short: their bytes are compared here rather than in a call.
   bool HasKey(std::string_view key) const {
-    return keySize_ == key.size() && (key.empty() || (*key_ == key.front() && MemberKey() == key));
+    if (keySize_ != key.size()) return false;
+    for (size_t i = 0; i < key.size(); ++i) {
+      if (key_[i] != key[i]) return false;
+    }
+    return true;
   }
 
  private:
@@ -245,7 +250,19 @@ class DocumentBuilder {
     Complete();
   }
   void BeginObject() { Begin(JsonKind::kObject); }
-  void Key(std::string_view utf8);
+  // Most keys differ from every earlier key of their object in length, first or last byte, which a
+  // bit per such mix tells without comparing them.
+  void Key(std::string_view utf8) {
+    Frame& frame = frames_.back();
+    frame.key = utf8;
+    if (!frame.streamed && document_.values_[frame.value].size_ < kKeysScanned) {
+      const uint64_t bit = KeyBit(utf8);
+      const bool maybeRepeated = (frame.keyBits & bit) != 0;
+      frame.keyBits |= bit;
+      if (!maybeRepeated) return;
+    }
+    CompareKey(frame, utf8);
+  }
   void EndObject() { End(); }
   void BeginList() { Begin(JsonKind::kList); }
   void EndList() { End(); }
@@ -259,7 +276,18 @@ class DocumentBuilder {
     size_t object = 0;  // the object's number among the document's objects, from 1
     std::string_view key;
     bool streamed = false;  // its members go to the sink
+    uint64_t keyBits = 0;   // the KeyBit of each key so far, while the keys are compared
   };
+
+  // Up to this many members, an object's keys are compared one by one; from there on, hashed.
+  static constexpr size_t kKeysScanned = 8;
+
+  static uint64_t KeyBit(std::string_view key) {
+    const size_t mix = key.empty() ? 0
+                                   : key.size() + static_cast<unsigned char>(key.front()) * 3u +
+                                         static_cast<unsigned char>(key.back()) * 5u;
+    return uint64_t{1} << (mix & 63);
+  }
 
   // A value where the parse position is: the root, the next item of a list or the value of the
   // current key.
@@ -299,6 +327,7 @@ class DocumentBuilder {
   }
   void TakeMember();
   std::string_view Copy(std::string_view text);
+  void CompareKey(const Frame& frame, std::string_view key);
   bool Repeats(const Frame& frame, std::string_view key);
   std::string Path() const;
 

@@ -112,6 +112,7 @@ class EventSource : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, Event
   // refused beyond the double range.
   bool RawNumber(const char* text, SizeType length, bool) {
     const char* end = text + length;
+    if (ReadShortInteger(text, end)) return true;
     bool integral = true;
     for (const char* c = text; c != end && integral; ++c) {
       integral = *c != '.' && *c != 'e' && *c != 'E';
@@ -134,6 +135,26 @@ class EventSource : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, Event
     const std::from_chars_result read = std::from_chars(text, end, value);
     if (read.ec != std::errc() || read.ptr != end || !std::isfinite(value)) return false;
     builder_.Float(value);
+    return true;
+  }
+  // Most numbers are integers of a few digits: up to 19 digits always fit 64 bits.
+  bool ReadShortInteger(const char* text, const char* end) {
+    const bool negative = *text == '-';
+    const char* digit = negative ? text + 1 : text;
+    if (end - digit > 19) return false;
+    uint64_t value = 0;
+    for (; digit != end; ++digit) {
+      const unsigned d = static_cast<unsigned char>(*digit) - unsigned{'0'};
+      if (d > 9) return false;
+      value = value * 10 + d;
+    }
+    if (!negative) {
+      builder_.Unsigned(value);
+    } else if (value <= uint64_t{1} << 63) {
+      builder_.Integer(static_cast<int64_t>(uint64_t{0} - value));
+    } else {
+      return false;
+    }
     return true;
   }
   // Decoded in place: an escape of a lone low surrogate decodes to a surrogate, not UTF-8.

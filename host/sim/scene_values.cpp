@@ -62,13 +62,8 @@ void ExpectList(const JsonValue& j, const KeyPath& path, std::string_view what) 
   if (!j.IsList()) Expected(j, path, std::string(what) + " (a list)");
 }
 
-const JsonValue& Required(const JsonValue& j, const KeyPath& path, std::string_view key) {
-  return Required(j.Member(key), path, key);
-}
-
-const JsonValue& Required(const JsonValue* member, const KeyPath& path, std::string_view key) {
-  if (!member) Fail(path, "missing required key " + Quoted(key));
-  return *member;
+void MissingKey(const KeyPath& path, std::string_view key) {
+  Fail(path, "missing required key " + Quoted(key));
 }
 
 void CheckKeys(const JsonValue& j, const KeyPath& path, std::string_view what,
@@ -120,7 +115,8 @@ std::string IdOf(std::string_view carried, const KeyPath& path, std::string_view
   return ToUtf8(text);
 }
 
-long long ReadInteger(const JsonValue& j, const KeyPath& path, long long min, long long max) {
+long long ReadIntegerOtherwise(const JsonValue& j, const KeyPath& path, long long min,
+                               long long max) {
   auto outOfRange = [&] {
     Expected(j, path, "an integer from " + std::to_string(min) + " to " + std::to_string(max));
   };
@@ -150,11 +146,6 @@ int32_t ReadInt32(const JsonValue& j, const KeyPath& path) {
 double ReadDouble(const JsonValue& j, const KeyPath& path) {
   if (!j.IsNumber() || !std::isfinite(j.Number())) Expected(j, path, "a number");
   return j.Number();
-}
-
-float ReadFloat(const JsonValue& j, const KeyPath& path) {
-  if (!j.IsNumber()) Expected(j, path, "a number");
-  return host::NarrowToFloat(j.Number());
 }
 
 float ReadFloatIn(const JsonValue& j, const KeyPath& path, float min, float max) {

@@ -22,9 +22,16 @@ std::string Describe(const JsonValue& j);
 
 void ExpectObject(const JsonValue& j, const KeyPath& path, std::string_view what);
 void ExpectList(const JsonValue& j, const KeyPath& path, std::string_view what);
-const JsonValue& Required(const JsonValue& j, const KeyPath& path, std::string_view key);
+[[noreturn]] void MissingKey(const KeyPath& path, std::string_view key);
 // The member found for key, which the object at path must have.
-const JsonValue& Required(const JsonValue* member, const KeyPath& path, std::string_view key);
+inline const JsonValue& Required(const JsonValue* member, const KeyPath& path,
+                                 std::string_view key) {
+  if (!member) MissingKey(path, key);
+  return *member;
+}
+inline const JsonValue& Required(const JsonValue& j, const KeyPath& path, std::string_view key) {
+  return Required(j.Member(key), path, key);
+}
 
 // Every key of the object j must be one of allowed; what names the object in the message. The
 // members come back in the order of allowed, null for a key the object does not have, so that an
@@ -49,12 +56,27 @@ std::optional<std::string_view> ReadNullableString(const JsonValue& j, const Key
 // the message ("a node id").
 std::string IdOf(std::string_view carried, const KeyPath& path, std::string_view what);
 
-long long ReadInteger(const JsonValue& j, const KeyPath& path, long long min, long long max);
+// Any other value than an integer in range: a float with an integral value in range, or the error.
+long long ReadIntegerOtherwise(const JsonValue& j, const KeyPath& path, long long min,
+                               long long max);
+inline long long ReadInteger(const JsonValue& j, const KeyPath& path, long long min,
+                             long long max) {
+  if (j.IsUnsigned() && max >= 0 && j.Unsigned() <= static_cast<unsigned long long>(max)) {
+    return static_cast<long long>(j.Unsigned());
+  }
+  if (j.Kind() == JsonKind::kInteger && j.Integer() >= min && j.Integer() <= max) {
+    return j.Integer();
+  }
+  return ReadIntegerOtherwise(j, path, min, max);
+}
 int32_t ReadInt32(const JsonValue& j, const KeyPath& path);
 double ReadDouble(const JsonValue& j, const KeyPath& path);
 // A number as the host stores it: rounded to a 32-bit float, so that a number beyond the float
 // range becomes an infinity.
-float ReadFloat(const JsonValue& j, const KeyPath& path);
+inline float ReadFloat(const JsonValue& j, const KeyPath& path) {
+  if (!j.IsNumber()) Expected(j, path, "a number");
+  return host::NarrowToFloat(j.Number());
+}
 float ReadFloatIn(const JsonValue& j, const KeyPath& path, float min, float max);
 bool ReadBool(const JsonValue& j, const KeyPath& path);
 
