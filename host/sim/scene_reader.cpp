@@ -450,22 +450,24 @@ class SceneReader final : public MemberSink {
   SimValues ReadParamValues(const JsonValue* value, const KeyPath& path, ParamType type) {
     SimValues values;
     // The host reads such a parameter as nothing, so a value given for it is not kept.
-    if (ValueKindOf(type) == SimValueKind::kNone) return values;
+    const SimValueKind kind = ValueKindOf(type);
+    if (kind == SimValueKind::kNone) return values;
     const JsonValue& given = Required(value, path, "value");
     const KeyPath valuePath = Key(path, "value");
     if (IsTableType(type)) {
       ExpectList(given, valuePath, "the table's values");
       for (const JsonValue& item : given) {
-        values.push_back(ReadParamValue(item, Index(valuePath, values.size()), type));
+        values.push_back(ReadParamValue(item, Index(valuePath, values.size()), type, kind));
       }
     } else {
-      values.push_back(ReadParamValue(given, valuePath, type));
+      values.push_back(ReadParamValue(given, valuePath, type, kind));
     }
     return values;
   }
 
-  SimValue ReadParamValue(const JsonValue& j, const KeyPath& path, ParamType type) {
-    switch (ValueKindOf(type)) {
+  SimValue ReadParamValue(const JsonValue& j, const KeyPath& path, ParamType type,
+                          SimValueKind kind) {
+    switch (kind) {
       case SimValueKind::kFloat:
         return SimValue::OfNumber(ReadFloat(j, path));
       case SimValueKind::kInt:

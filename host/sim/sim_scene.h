@@ -46,7 +46,9 @@ class SimValue {
   SimValue(SimValue&& other) noexcept { TakeFrom(other); }
   SimValue& operator=(const SimValue& other);
   SimValue& operator=(SimValue&& other) noexcept;
-  ~SimValue() { FreeText(); }
+  ~SimValue() {
+    if (slot_ == Slot::kText) FreeText();
+  }
 
   // Float, angle, percent fraction and world; int, bool and index as integers.
   static SimValue OfNumber(double number);
