@@ -7,6 +7,7 @@
 #include <tsl/robin_set.h>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -125,10 +126,15 @@ class JsonValue {
   // The key of an object's member.
   std::string_view MemberKey() const { return {key_, keySize_}; }
   // Whether the key is this member's: most keys differ in length or in their first byte.
-  // Keys are short: their bytes are compared here rather than in a call.
+  // Keys are short: their bytes are compared here rather than in a call, those of 4 to 8 bytes as
+  // two words that may overlap.
   bool HasKey(std::string_view key) const {
-    if (keySize_ != key.size()) return false;
-    for (size_t i = 0; i < key.size(); ++i) {
+    const size_t size = key.size();
+    if (keySize_ != size) return false;
+    if (size >= 4 && size <= 8) {
+      return Word(key_) == Word(key.data()) && Word(key_ + size - 4) == Word(key.data() + size - 4);
+    }
+    for (size_t i = 0; i < size; ++i) {
       if (key_[i] != key[i]) return false;
     }
     return true;
@@ -136,6 +142,12 @@ class JsonValue {
 
  private:
   friend class DocumentBuilder;
+
+  static uint32_t Word(const char* bytes) {
+    uint32_t word;
+    std::memcpy(&word, bytes, sizeof word);
+    return word;
+  }
 
   const char* key_ = nullptr;
   uint32_t keySize_ = 0;
