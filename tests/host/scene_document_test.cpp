@@ -137,6 +137,27 @@ TEST(SceneDocument, EveryTextReadsAsTheCompleteParserReadsIt) {
   }
 }
 
+// Keys alike in length, first and last byte are told apart by their bytes, before and after an
+// object has many keys.
+TEST(SceneDocument, RepeatedKeysAreFoundAmongKeysAlike) {
+  const struct {
+    std::string json;
+    std::string outcome;
+  } cases[] = {
+      {R"({"kab": 1, "kxb": 2, "k": 3, "kb": 4})", "{<kab>u1,<kxb>u2,<k>u3,<kb>u4,}"},
+      {R"({"abcdefgh": 1, "abcdxfgh": 2, "abcdefgh7": 3, "abcdzfgh7": 4})",
+       "{<abcdefgh>u1,<abcdxfgh>u2,<abcdefgh7>u3,<abcdzfgh7>u4,}"},
+      {R"({"kab": 1, "kxb": 2, "kab": 3})", "error at 'kab': the key appears twice in one object"},
+      {R"({"a": {"name": 1, "nome": 2, "type": 3, "nome": 4}})",
+       "error at 'a.nome': the key appears twice in one object"},
+      {R"({"": 1, "x": 2, "": 3})", "error at '': the key appears twice in one object"},
+      {R"({"k0": 0, "k1": 1, "k2": 2, "k3": 3, "k4": 4, "k5": 5, "k6": 6, "k7": 7, "kx": 8,
+           "k1": 9})",
+       "error at 'k1': the key appears twice in one object"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Loaded(c.json), c.outcome) << c.json;
+}
+
 TEST(SceneDocument, TheFastParserGivesUpWhereTheCompleteOneRefuses) {
   // Lone surrogates are carried before parsing; uncarried, the complete parser refuses them.
   EXPECT_FALSE(FastTakesAsIs(R"(["\udc00"])"));
