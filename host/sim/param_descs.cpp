@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "host/sim/scene_text.h"
+#include "host/sim/short_text.h"
 
 namespace larkspur::sim {
 namespace {
@@ -41,7 +42,11 @@ size_t HashOf(const std::vector<SpelledParamDef>& defs) {
 bool SameDefs(const std::vector<SpelledParamDef>& a, const std::vector<SpelledParamDef>& b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
-    if (a[i].name != b[i].name || a[i].type != b[i].type || a[i].id != b[i].id) return false;
+    if (a[i].type != b[i].type || a[i].id != b[i].id ||
+        a[i].name.has_value() != b[i].name.has_value() ||
+        (a[i].name && !SameText(*a[i].name, *b[i].name))) {
+      return false;
+    }
   }
   return true;
 }

@@ -7,7 +7,6 @@
 #include <tsl/robin_set.h>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -17,6 +16,7 @@
 #include <vector>
 
 #include "host/sim/large_memory.h"
+#include "host/sim/short_text.h"
 
 namespace larkspur::sim::scene_file {
 
@@ -125,15 +125,13 @@ class JsonValue {
   const JsonValue* Member(std::string_view key) const;
   // The key of an object's member.
   std::string_view MemberKey() const { return {key_, keySize_}; }
-  // Whether the key is this member's: most keys differ in length or in their first byte.
-  // Keys are short: their bytes are compared here rather than in a call, those of 4 to 8 bytes as
-  // two words that may overlap.
+  // Whether the key is this member's. Most keys differ in length; most of the rest have 4 to 8
+  // bytes, which compare as two words.
   bool HasKey(std::string_view key) const {
     const size_t size = key.size();
     if (keySize_ != size) return false;
-    if (size >= 4 && size <= 8) {
-      return Word(key_) == Word(key.data()) && Word(key_ + size - 4) == Word(key.data() + size - 4);
-    }
+    if (size >= 4 && size <= 8)
+      return short_text_detail::SameEnds<uint32_t>(key_, key.data(), size);
     for (size_t i = 0; i < size; ++i) {
       if (key_[i] != key[i]) return false;
     }
@@ -142,12 +140,6 @@ class JsonValue {
 
  private:
   friend class DocumentBuilder;
-
-  static uint32_t Word(const char* bytes) {
-    uint32_t word;
-    std::memcpy(&word, bytes, sizeof word);
-    return word;
-  }
 
   const char* key_ = nullptr;
   uint32_t keySize_ = 0;

@@ -1,5 +1,7 @@
 #include "host/sim/scene_names.h"
 
+#include "host/sim/short_text.h"
+
 namespace larkspur::sim {
 namespace {
 
@@ -70,12 +72,12 @@ std::string SuperClassNameList() {
 std::optional<host::ParamType> ParamTypeByName(std::string_view name) {
   host::ParamType tab = 0;
   if (name.size() > kTabSuffix.size() &&
-      name.substr(name.size() - kTabSuffix.size()) == kTabSuffix) {
+      SameText(name.substr(name.size() - kTabSuffix.size()), kTabSuffix)) {
     name.remove_suffix(kTabSuffix.size());
     tab = host::param_type::kTab;
   }
   for (const ParamTypeEntry& entry : kParamTypes) {
-    if (entry.name == name) return entry.type + tab;
+    if (SameText(name, entry.name)) return entry.type + tab;
   }
   return std::nullopt;
 }
