@@ -1,5 +1,6 @@
 #include "host/sim/scene_reader.h"
 
+#include <array>
 #include <filesystem>
 #include <initializer_list>
 #include <limits>
@@ -402,10 +403,9 @@ class SceneReader final : public MemberSink {
           const size_t d = spelledDefs_.size();
           const KeyPath defPath = Index(blockPath, d);
           ExpectObject(def, defPath, "a parameter definition");
-          const auto [name, type, givenId, value] =
-              CheckKeys(def, defPath, "a parameter definition", {"name", "type", "id", "value"});
+          const auto [name, type, givenId, value] = DefinitionMembers(def, defPath);
           spelledDefs_.push_back(ReadParamDef(name, type, givenId, defPath, d));
-          block->values.push_back(ReadParamValues(value, defPath, spelledDefs_.back().type));
+          ReadParamValues(block->values.emplace_back(), value, defPath, spelledDefs_.back().type);
           const ParamId id = spelledDefs_.back().id;
           ParamIdUse& use = paramIds_[id - kMinParamId];
           if (use.block == blocksRead_) {
@@ -419,6 +419,22 @@ class SceneReader final : public MemberSink {
       }
       anim.blocks.push_back(std::move(block));
     }
+  }
+
+  // A definition's members as CheckKeys finds them. Most definitions give "name", "type" and
+  // "value" in that order, as this host writes them, which needs no search.
+  static std::array<const JsonValue*, 4> DefinitionMembers(const JsonValue& def,
+                                                           const KeyPath& path) {
+    if (def.Size() == 3) {
+      JsonValue::Iterator member = def.begin();
+      const JsonValue& name = *member;
+      const JsonValue& type = *++member;
+      const JsonValue& value = *++member;
+      if (name.HasKey("name") && type.HasKey("type") && value.HasKey("value")) {
+        return {&name, &type, nullptr, &value};
+      }
+    }
+    return CheckKeys(def, path, "a parameter definition", {"name", "type", "id", "value"});
   }
 
   // A definition's members, as CheckKeys found them.
@@ -447,11 +463,12 @@ class SceneReader final : public MemberSink {
     return def;
   }
 
-  SimValues ReadParamValues(const JsonValue* value, const KeyPath& path, ParamType type) {
-    SimValues values;
+  // Into values, which are empty.
+  void ReadParamValues(SimValues& values, const JsonValue* value, const KeyPath& path,
+                       ParamType type) {
     // The host reads such a parameter as nothing, so a value given for it is not kept.
     const SimValueKind kind = ValueKindOf(type);
-    if (kind == SimValueKind::kNone) return values;
+    if (kind == SimValueKind::kNone) return;
     const JsonValue& given = Required(value, path, "value");
     const KeyPath valuePath = Key(path, "value");
     if (IsTableType(type)) {
@@ -462,7 +479,6 @@ class SceneReader final : public MemberSink {
     } else {
       values.push_back(ReadParamValue(given, valuePath, type, kind));
     }
-    return values;
   }
 
   SimValue ReadParamValue(const JsonValue& j, const KeyPath& path, ParamType type,
