@@ -86,7 +86,8 @@ std::string ReadString(const JsonValue& j, const KeyPath& path) {
 }
 
 Text ReadText(const JsonValue& j, const KeyPath& path) {
-  return TextOf(ReadString(j, path));
+  if (!j.IsString()) Expected(j, path, "a string");
+  return TextOf(j.String());
 }
 
 std::optional<Text> ReadNullableText(const JsonValue& j, const KeyPath& path) {
@@ -167,7 +168,8 @@ FloatList ReadFloatList(const JsonValue& j, const KeyPath& path, size_t minCount
   if (!j.IsList() || j.Size() < minCount || j.Size() > maxCount) Expected(j, path, shape);
   FloatList list;
   for (const JsonValue& item : j) {
-    list.values[list.size] = ReadFloat(item, Index(path, list.size));
+    if (!item.IsNumber()) Expected(item, Index(path, list.size), "a number");
+    list.values[list.size] = host::NarrowToFloat(item.Number());
     ++list.size;
   }
   return list;
@@ -185,8 +187,11 @@ std::array<uint32_t, 3> ReadFace(const JsonValue& j, const KeyPath& path, size_t
   std::array<uint32_t, 3> face{};
   size_t i = 0;
   for (const JsonValue& index : j) {
-    face[i] = static_cast<uint32_t>(
-        ReadInteger(index, Index(path, i), 0, static_cast<long long>(vertexCount) - 1));
+    // The path is made only for an index that is not plainly in range.
+    face[i] = index.IsUnsigned() && index.Unsigned() < vertexCount
+                  ? static_cast<uint32_t>(index.Unsigned())
+                  : static_cast<uint32_t>(ReadInteger(index, Index(path, i), 0,
+                                                      static_cast<long long>(vertexCount) - 1));
     ++i;
   }
   return face;
