@@ -16,6 +16,7 @@
 #include <system_error>
 
 #include "host/sim/scene_document.h"
+#include "host/sim/scene_text.h"
 
 namespace larkspur::sim::scene_file {
 namespace {
@@ -30,18 +31,6 @@ constexpr int kMaxDepth = 512;
 // checked as UTF-8 here, where most of them are plain ASCII.
 constexpr unsigned kParseFlags =
     rapidjson::kParseInsituFlag | rapidjson::kParseNumbersAsStringsFlag;
-
-bool IsAscii(std::string_view text) {
-  uint64_t high = 0;
-  size_t i = 0;
-  for (; text.size() - i >= 8; i += 8) {
-    uint64_t word;
-    std::memcpy(&word, text.data() + i, 8);
-    high |= word;
-  }
-  for (; i < text.size(); ++i) high |= static_cast<unsigned char>(text[i]);
-  return (high & 0x8080808080808080) == 0;
-}
 
 // Well-formed UTF-8 as the complete source accepts it: no overlong forms, no surrogates, nothing
 // beyond U+10FFFF.

@@ -1,6 +1,7 @@
 #include "host/sim/scene_text.h"
 
-#include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 #include "host/text.h"
 
@@ -148,11 +149,21 @@ std::optional<std::string> CarryLoneSurrogates(std::string_view json) {
   return carried;
 }
 
+bool IsAscii(std::string_view text) {
+  uint64_t high = 0;
+  size_t i = 0;
+  for (; text.size() - i >= 8; i += 8) {
+    uint64_t word;
+    std::memcpy(&word, text.data() + i, 8);
+    high |= word;
+  }
+  for (; i < text.size(); ++i) high |= static_cast<unsigned char>(text[i]);
+  return (high & 0x8080808080808080) == 0;
+}
+
 host::Text TextOf(std::string_view utf8) {
   // ASCII, as most names are, is its own UTF-16 and carries nothing.
-  if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return (c & 0x80) == 0; })) {
-    return host::Text(utf8.begin(), utf8.end());
-  }
+  if (IsAscii(utf8)) return host::Text(utf8.begin(), utf8.end());
   host::Text text = FromUtf8(utf8);
   if (text.find(kCarrier) == host::Text::npos) return text;
   host::Text restored;

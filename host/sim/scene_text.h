@@ -31,6 +31,9 @@ inline constexpr std::string_view kCarrierUtf8 = "\xEF\xB7\x90";
 // neither.
 std::optional<std::string> CarryLoneSurrogates(std::string_view json);
 
+// Whether every byte is below 0x80, checked eight at a time.
+bool IsAscii(std::string_view text);
+
 // A string of the parsed document as the system's text, with its carried surrogates restored.
 host::Text TextOf(std::string_view utf8);
 

@@ -245,12 +245,7 @@ SimValues::SimValues(std::vector<SimValue> values) {
   }
 }
 
-void SimValues::push_back(SimValue value) {
-  if (!hasFirst_ && table_.empty()) {
-    first_ = std::move(value);
-    hasFirst_ = true;
-    return;
-  }
+void SimValues::PushToTable(SimValue value) {
   if (table_.empty()) {
     table_.push_back(std::move(first_));
     first_ = SimValue();

@@ -2,6 +2,9 @@
 // directly or load them from scene files (scene_file.h); the command line runs the logic on it.
 #pragma once
 
+#include <tsl/robin_map.h>
+
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -87,7 +90,14 @@ class SimValues {
   SimValues() = default;
   SimValues(std::vector<SimValue> values);  // implicit, so that a list of values assigns as one
 
-  void push_back(SimValue value);
+  void push_back(SimValue value) {
+    if (!hasFirst_ && table_.empty()) {
+      first_ = std::move(value);
+      hasFirst_ = true;
+    } else {
+      PushToTable(std::move(value));
+    }
+  }
   size_t size() const { return table_.empty() ? (hasFirst_ ? 1 : 0) : table_.size(); }
   bool empty() const { return size() == 0; }
   const SimValue* begin() const { return table_.empty() ? &first_ : table_.data(); }
@@ -96,6 +106,8 @@ class SimValues {
   const SimValue& front() const { return *begin(); }
 
  private:
+  void PushToTable(SimValue value);
+
   SimValue first_;  // the only value while the table is empty
   bool hasFirst_ = false;
   std::vector<SimValue> table_;  // every value once there are two or more
@@ -345,7 +357,14 @@ class SimHost : public host::Interface {
 
   std::unique_ptr<SimNode> root_;
   std::vector<std::unique_ptr<SimAnim>> anims_;
-  std::unordered_map<const Anim*, size_t> animIndex_;
+  // Anims are allocated at aligned addresses: their low bits say nothing, so the hash mixes them
+  // up into the bits the table uses.
+  struct AnimAddressHash {
+    size_t operator()(const Anim* anim) const {
+      return static_cast<size_t>((reinterpret_cast<uintptr_t>(anim) * 0x9E3779B97F4A7C15ull) >> 29);
+    }
+  };
+  tsl::robin_map<const Anim*, size_t, AnimAddressHash> animIndex_;
   AnimsById animsById_;
   std::unordered_map<std::string, int> nextIdSuffix_;
   AnimHandle nextHandle_ = 1;
