@@ -300,13 +300,11 @@ class DocumentBuilder {
     JsonValue& value = values.emplace_back();
     value.kind_ = kind;
     if (!frames_.empty()) {
+      // The key of a list's frame stays empty.
       const Frame& frame = frames_.back();
-      JsonValue& parent = values[frame.value];
-      ++parent.size_;
-      if (parent.IsObject()) {
-        value.key_ = frame.key.data();
-        value.keySize_ = static_cast<uint32_t>(frame.key.size());
-      }
+      ++values[frame.value].size_;
+      value.key_ = frame.key.data();
+      value.keySize_ = static_cast<uint32_t>(frame.key.size());
     }
     return value;
   }

@@ -2,6 +2,9 @@
 
 #include <cstdint>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "host/text.h"
 
@@ -152,6 +155,17 @@ std::optional<std::string> CarryLoneSurrogates(std::string_view json) {
 bool IsAscii(std::string_view text) {
   uint64_t high = 0;
   size_t i = 0;
+#if defined(__SSE2__)
+  // A whole scene file is checked: 64 bytes at a time where the processor can.
+  __m128i highs = _mm_setzero_si128();
+  for (; text.size() - i >= 64; i += 64) {
+    const auto* at = reinterpret_cast<const __m128i*>(text.data() + i);
+    highs = _mm_or_si128(
+        highs, _mm_or_si128(_mm_or_si128(_mm_loadu_si128(at), _mm_loadu_si128(at + 1)),
+                            _mm_or_si128(_mm_loadu_si128(at + 2), _mm_loadu_si128(at + 3))));
+  }
+  if (_mm_movemask_epi8(highs) != 0) return false;
+#endif
   for (; text.size() - i >= 8; i += 8) {
     uint64_t word;
     std::memcpy(&word, text.data() + i, 8);
