@@ -130,6 +130,47 @@ void CheckAnimKeys(const SimAnim& anim, const JsonValue& j, const KeyPath& path)
   }
 }
 
+// Every key an anim may have, in the order the messages list them; each kind takes some of them
+// in this order.
+enum AnimKey : size_t {
+  kSuper,
+  kClass,
+  kClassId,
+  kHandle,
+  kParams,
+  kName,
+  kSubTexmaps,
+  kSubMaterials,
+  kMapName,
+  kUvGen,
+  kGradientFlags,
+  kMesh,
+  kModifiers,
+  kObject,
+  kEvaluatesTo,
+  kAnimKeyCount
+};
+constexpr std::string_view kAnimKeyNames[kAnimKeyCount] = {
+    "super",          "class",       "class_id",      "handle",   "params",
+    "name",           "sub_texmaps", "sub_materials", "map_name", "uvgen",
+    "gradient_flags", "mesh",        "modifiers",     "object",   "evaluates_to"};
+
+// An anim's members by AnimKey, the first of a repeated key, in one pass over them (the keys it
+// should not have are CheckAnimKeys's to refuse).
+using AnimMembers = std::array<const JsonValue*, kAnimKeyCount>;
+AnimMembers FindAnimMembers(const JsonValue& j) {
+  AnimMembers found{};
+  for (const JsonValue& member : j) {
+    for (size_t key = 0; key < kAnimKeyCount; ++key) {
+      if (member.HasKey(kAnimKeyNames[key])) {
+        if (!found[key]) found[key] = &member;
+        break;
+      }
+    }
+  }
+  return found;
+}
+
 // The anims come one by one while the text is parsed, so that the bulk of a scene is never held as
 // one document: each anim's head and body are read as it comes. A reference to an anim the file
 // gives further on gets a placeholder under that id, whose kind is checked once every anim is in.
@@ -145,10 +186,11 @@ class SceneReader final : public MemberSink {
     const KeyPath animsPath = "anims";
     const KeyPath path = Key(animsPath, id);
     try {
-      SimAnim* anim = ReadHead(id, j, path);
+      const AnimMembers members = FindAnimMembers(j);
+      SimAnim* anim = ReadHead(id, j, members, path);
       if (!anim || anims_.bodyError) return;
       try {
-        ReadAnimBody(*anim, j, path);
+        ReadAnimBody(*anim, j, members, path);
       } catch (FormatError& error) {
         anims_.bodyError = BodyError{std::move(error), anims_.forward.size()};
       }
@@ -273,18 +315,19 @@ class SceneReader final : public MemberSink {
   }
 
   // The anim the head describes, or null for an id the text repeats (the document's error).
-  SimAnim* ReadHead(std::string_view key, const JsonValue& j, const KeyPath& path) {
+  SimAnim* ReadHead(std::string_view key, const JsonValue& j, const AnimMembers& members,
+                    const KeyPath& path) {
     std::string id = IdOf(key, path, "an anim id");
     if (id.empty()) Fail(path, "an anim id must not be empty");
     ExpectObject(j, path, "an anim");
-    const SClassId super = ReadSuper(Required(j, path, "super"), Key(path, "super"));
-    Text className = ReadText(Required(j, path, "class"), Key(path, "class"));
+    const SClassId super = ReadSuper(Required(members[kSuper], path, "super"), Key(path, "super"));
+    Text className = ReadText(Required(members[kClass], path, "class"), Key(path, "class"));
     ClassId classId;
-    if (const JsonValue* given = j.Member("class_id")) {
+    if (const JsonValue* given = members[kClassId]) {
       classId = ReadClassId(*given, Key(path, "class_id"));
     }
     std::optional<AnimHandle> handle;
-    if (const JsonValue* h = j.Member("handle")) {
+    if (const JsonValue* h = members[kHandle]) {
       handle = static_cast<AnimHandle>(
           ReadInteger(*h, Key(path, "handle"), 0, std::numeric_limits<int64_t>::max()));
       if (*handle != 0) {
@@ -335,19 +378,19 @@ class SceneReader final : public MemberSink {
       host_.AdoptAnim(std::move(anims_.made[given.made]), given.handle);
   }
 
-  void ReadAnimBody(SimAnim& anim, const JsonValue& j, const KeyPath& path) {
+  void ReadAnimBody(SimAnim& anim, const JsonValue& j, const AnimMembers& members,
+                    const KeyPath& path) {
     CheckAnimKeys(anim, j, path);
-    if (const JsonValue* params = j.Member("params"))
-      ReadParams(anim, *params, Key(path, "params"));
-    if (const JsonValue* name = j.Member("name")) anim.name = ReadText(*name, Key(path, "name"));
-    if (const JsonValue* maps = j.Member("sub_texmaps")) {
+    if (const JsonValue* params = members[kParams]) ReadParams(anim, *params, Key(path, "params"));
+    if (const JsonValue* name = members[kName]) anim.name = ReadText(*name, Key(path, "name"));
+    if (const JsonValue* maps = members[kSubTexmaps]) {
       ReadSubTexmaps(anim, *maps, Key(path, "sub_texmaps"));
     }
-    if (const JsonValue* mtls = j.Member("sub_materials")) {
+    if (const JsonValue* mtls = members[kSubMaterials]) {
       anim.subMtls = ReadRefList(*mtls, Key(path, "sub_materials"), "the sub-materials",
                                  RefKind::kMaterial, true);
     }
-    if (const JsonValue* mapName = j.Member("map_name")) {
+    if (const JsonValue* mapName = members[kMapName]) {
       if (anim.classId != host::kBitmapTexClassId) {
         Fail(Key(path, "map_name"),
              "only a map of class_id [" + std::to_string(host::kBitmapTexClassId.a) + ", " +
@@ -355,21 +398,21 @@ class SceneReader final : public MemberSink {
       }
       anim.mapName = ReadText(*mapName, Key(path, "map_name"));
     }
-    if (const JsonValue* uvgen = j.Member("uvgen")) {
+    if (const JsonValue* uvgen = members[kUvGen]) {
       anim.uvGen = ReadUvGen(*uvgen, Key(path, "uvgen"));
     }
-    if (const JsonValue* flags = j.Member("gradient_flags")) {
+    if (const JsonValue* flags = members[kGradientFlags]) {
       anim.gradientStops = ReadGradientStops(*flags, Key(path, "gradient_flags"));
     }
-    if (const JsonValue* mesh = j.Member("mesh")) anim.mesh = ReadMesh(*mesh, Key(path, "mesh"));
-    if (const JsonValue* modifiers = j.Member("modifiers")) {
+    if (const JsonValue* mesh = members[kMesh]) anim.mesh = ReadMesh(*mesh, Key(path, "mesh"));
+    if (const JsonValue* modifiers = members[kModifiers]) {
       anim.modifiers = ReadRefList(*modifiers, Key(path, "modifiers"), "the modifier stack",
                                    RefKind::kModifier, true);
     }
-    if (const JsonValue* object = j.Member("object")) {
+    if (const JsonValue* object = members[kObject]) {
       anim.objRef = ReadRef(*object, Key(path, "object"), RefKind::kObject, true);
     }
-    if (const JsonValue* target = j.Member("evaluates_to")) {
+    if (const JsonValue* target = members[kEvaluatesTo]) {
       anim.evaluatesTo = ReadRef(*target, Key(path, "evaluates_to"), RefKind::kBaseObject, false);
     }
   }

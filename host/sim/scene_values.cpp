@@ -163,23 +163,6 @@ bool ReadBool(const JsonValue& j, const KeyPath& path) {
   return j.Bool();
 }
 
-FloatList ReadFloatList(const JsonValue& j, const KeyPath& path, size_t minCount, size_t maxCount,
-                        std::string_view shape) {
-  if (!j.IsList() || j.Size() < minCount || j.Size() > maxCount) Expected(j, path, shape);
-  FloatList list;
-  for (const JsonValue& item : j) {
-    if (!item.IsNumber()) Expected(item, Index(path, list.size), "a number");
-    list.values[list.size] = host::NarrowToFloat(item.Number());
-    ++list.size;
-  }
-  return list;
-}
-
-host::Point3 ReadPoint3(const JsonValue& j, const KeyPath& path) {
-  const FloatList v = ReadFloatList(j, path, 3, 3, "[x, y, z]");
-  return host::Point3{v[0], v[1], v[2]};
-}
-
 std::array<uint32_t, 3> ReadFace(const JsonValue& j, const KeyPath& path, size_t vertexCount,
                                  std::string_view what) {
   if (!j.IsList() || j.Size() != 3) Expected(j, path, "[a, b, c]");

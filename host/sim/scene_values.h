@@ -87,9 +87,23 @@ struct FloatList {
   size_t size = 0;
   float operator[](size_t index) const { return values[index]; }
 };
-FloatList ReadFloatList(const JsonValue& j, const KeyPath& path, size_t minCount, size_t maxCount,
-                        std::string_view shape);
-host::Point3 ReadPoint3(const JsonValue& j, const KeyPath& path);
+// Inline, so that the counts of each use are known where the list is read: a scene has a list of
+// numbers for every vertex.
+inline FloatList ReadFloatList(const JsonValue& j, const KeyPath& path, size_t minCount,
+                               size_t maxCount, std::string_view shape) {
+  if (!j.IsList() || j.Size() < minCount || j.Size() > maxCount) Expected(j, path, shape);
+  FloatList list;
+  for (const JsonValue& item : j) {
+    if (!item.IsNumber()) Expected(item, Index(path, list.size), "a number");
+    list.values[list.size] = host::NarrowToFloat(item.Number());
+    ++list.size;
+  }
+  return list;
+}
+inline host::Point3 ReadPoint3(const JsonValue& j, const KeyPath& path) {
+  const FloatList v = ReadFloatList(j, path, 3, 3, "[x, y, z]");
+  return host::Point3{v[0], v[1], v[2]};
+}
 // Three indices below vertexCount; what names the indexed things ("vertices").
 std::array<uint32_t, 3> ReadFace(const JsonValue& j, const KeyPath& path, size_t vertexCount,
                                  std::string_view what);
