@@ -125,13 +125,12 @@ class JsonValue {
   const JsonValue* Member(std::string_view key) const;
   // The key of an object's member.
   std::string_view MemberKey() const { return {key_, keySize_}; }
-  // Whether the key is this member's. Most keys differ in length; most of the rest have 4 to 8
-  // bytes, which compare as two words.
+  // Whether the key is this member's. Most keys differ in length, and most of the rest have 4 to
+  // 8 bytes.
   bool HasKey(std::string_view key) const {
     const size_t size = key.size();
     if (keySize_ != size) return false;
-    if (size >= 4 && size <= 8)
-      return short_text_detail::SameEnds<uint32_t>(key_, key.data(), size);
+    if (size >= 4 && size <= 8) return SameWordEnds<uint32_t>(key_, key.data(), size);
     for (size_t i = 0; i < size; ++i) {
       if (key_[i] != key[i]) return false;
     }

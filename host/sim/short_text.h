@@ -8,35 +8,31 @@
 
 namespace larkspur::sim {
 
-namespace short_text_detail {
-
 template <typename Word>
-Word Load(const char* bytes) {
+Word LoadWord(const char* bytes) {
   Word word;
   std::memcpy(&word, bytes, sizeof word);
   return word;
 }
 
-// The first and the last sizeof(Word) bytes, which overlap for a text shorter than two words.
+// Whether a and b, of size bytes, from sizeof(Word) to twice as many, are equal: their first and
+// their last sizeof(Word) bytes, which overlap in a text shorter than two words.
 template <typename Word>
-bool SameEnds(const char* a, const char* b, size_t size) {
-  return Load<Word>(a) == Load<Word>(b) &&
-         Load<Word>(a + size - sizeof(Word)) == Load<Word>(b + size - sizeof(Word));
+bool SameWordEnds(const char* a, const char* b, size_t size) {
+  return LoadWord<Word>(a) == LoadWord<Word>(b) &&
+         LoadWord<Word>(a + size - sizeof(Word)) == LoadWord<Word>(b + size - sizeof(Word));
 }
-
-}  // namespace short_text_detail
 
 // Whether text equals known, a text the code names (often a literal, whose size the compiler
 // then knows).
 inline bool SameText(std::string_view text, std::string_view known) {
-  using namespace short_text_detail;
   const size_t size = known.size();
   if (text.size() != size) return false;
   const char* a = text.data();
   const char* b = known.data();
   // Keys mostly have 4 to 8 bytes, other names up to 16.
-  if (size - 4 <= 4) return SameEnds<uint32_t>(a, b, size);
-  if (size - 9 <= 7) return SameEnds<uint64_t>(a, b, size);
+  if (size - 4 <= 4) return SameWordEnds<uint32_t>(a, b, size);
+  if (size - 9 <= 7) return SameWordEnds<uint64_t>(a, b, size);
   if (size > 16) return std::memcmp(a, b, size) == 0;
   for (size_t i = 0; i < size; ++i) {
     if (a[i] != b[i]) return false;
