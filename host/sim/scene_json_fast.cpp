@@ -182,10 +182,6 @@ class EventSource : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, Event
   int depth_ = 0;
 };
 
-}  // namespace
-
-namespace {
-
 // The text without a leading byte order mark, or nothing for a text with a zero byte, which the
 // reader takes for the end of the text.
 std::optional<std::string_view> Parsable(std::string_view json) {

@@ -102,34 +102,6 @@ ClassId ReadClassId(const JsonValue& j, const KeyPath& path) {
                  static_cast<uint32_t>(ReadInteger(j.Item(1), Index(path, 1), 0, max))};
 }
 
-// The keys an anim takes: the common ones, and those of its kind.
-void CheckAnimKeys(const SimAnim& anim, const JsonValue& j, const KeyPath& path) {
-  switch (anim.superClass) {
-    case sc::kMaterial:
-      CheckKeys(j, path, "a material",
-                {"super", "class", "class_id", "handle", "params", "name", "sub_texmaps",
-                 "sub_materials"});
-      break;
-    case sc::kTexmap:
-      CheckKeys(j, path, "a texmap",
-                {"super", "class", "class_id", "handle", "params", "name", "sub_texmaps",
-                 "map_name", "uvgen", "gradient_flags"});
-      break;
-    case sc::kGeomObject:
-      CheckKeys(j, path, "a geometry object",
-                {"super", "class", "class_id", "handle", "params", "mesh"});
-      break;
-    case sc::kDerivedObject:
-      CheckKeys(j, path, "a derived object",
-                {"super", "class", "class_id", "handle", "params", "modifiers", "object",
-                 "evaluates_to"});
-      break;
-    default:
-      CheckKeys(j, path, AnimKind(anim), {"super", "class", "class_id", "handle", "params"});
-      break;
-  }
-}
-
 // Every key an anim may have, in the order the messages list them; each kind takes some of them
 // in this order.
 enum AnimKey : size_t {
@@ -154,6 +126,43 @@ constexpr std::string_view kAnimKeyNames[kAnimKeyCount] = {
     "super",          "class",       "class_id",      "handle",   "params",
     "name",           "sub_texmaps", "sub_materials", "map_name", "uvgen",
     "gradient_flags", "mesh",        "modifiers",     "object",   "evaluates_to"};
+
+// The keys an anim takes, named by their AnimKeys: the common ones, and those of its kind.
+template <size_t N>
+void CheckAnimKeysOf(const JsonValue& j, const KeyPath& path, std::string_view what,
+                     const AnimKey (&keys)[N]) {
+  std::string_view names[N];
+  for (size_t i = 0; i < N; ++i) names[i] = kAnimKeyNames[keys[i]];
+  std::array<const JsonValue*, N> found{};
+  CheckKeys(j, path, what, names, N, found.data());
+}
+
+void CheckAnimKeys(const SimAnim& anim, const JsonValue& j, const KeyPath& path) {
+  switch (anim.superClass) {
+    case sc::kMaterial:
+      CheckAnimKeysOf(
+          j, path, "a material",
+          {kSuper, kClass, kClassId, kHandle, kParams, kName, kSubTexmaps, kSubMaterials});
+      break;
+    case sc::kTexmap:
+      CheckAnimKeysOf(j, path, "a texmap",
+                      {kSuper, kClass, kClassId, kHandle, kParams, kName, kSubTexmaps, kMapName,
+                       kUvGen, kGradientFlags});
+      break;
+    case sc::kGeomObject:
+      CheckAnimKeysOf(j, path, "a geometry object",
+                      {kSuper, kClass, kClassId, kHandle, kParams, kMesh});
+      break;
+    case sc::kDerivedObject:
+      CheckAnimKeysOf(
+          j, path, "a derived object",
+          {kSuper, kClass, kClassId, kHandle, kParams, kModifiers, kObject, kEvaluatesTo});
+      break;
+    default:
+      CheckAnimKeysOf(j, path, AnimKind(anim), {kSuper, kClass, kClassId, kHandle, kParams});
+      break;
+  }
+}
 
 // An anim's members by AnimKey, the first of a repeated key, in one pass over them (the keys it
 // should not have are CheckAnimKeys's to refuse).
