@@ -3,12 +3,15 @@
 // beside one long list of nodes.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "bench/archviz_scene.h"
 #include "host/sim/large_memory.h"
@@ -72,6 +75,51 @@ BENCHMARK(BM_LoadArchvizScene)
     ->Arg(64000)
     ->Unit(benchmark::kMillisecond)
     ->Complexity(benchmark::oN);
+
+// The seconds of one load, without the freeing of its scene.
+double SecondsToLoad(const std::string& text) {
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point start = Clock::now();
+  sim::SceneLoadResult result = sim::LoadSceneText(text, "bench.json");
+  const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  if (!result.ok) throw std::runtime_error(result.message);
+  return seconds;
+}
+
+// The 64,000-object scene's bytes per second against the 1,000-object one's, the loads side by
+// side: each round loads the small scene as many times as make the large one's bytes, then the
+// large one. The machine's speed can drift by half within seconds, so that loads timed minutes
+// apart do not compare; ratio is the median of the rounds' ratios.
+void BM_LoadLargeBesideSmall(benchmark::State& state) {
+  const std::string& small = ArchvizText(1000);
+  const std::string& large = ArchvizText(64000);
+  const size_t smallLoads = large.size() / small.size();
+  SecondsToLoad(small);  // each size's first load finds fresh memory; the rounds find used memory
+  SecondsToLoad(large);
+  std::vector<double> ratios;
+  double smallSeconds = 0;
+  double largeSeconds = 0;
+  try {
+    for (auto _ : state) {
+      double round = 0;
+      for (size_t i = 0; i < smallLoads; ++i) round += SecondsToLoad(small);
+      const double largeRound = SecondsToLoad(large);
+      ratios.push_back((large.size() / largeRound) / (smallLoads * small.size() / round));
+      smallSeconds += round;
+      largeSeconds += largeRound;
+      state.SetIterationTime(round + largeRound);
+    }
+  } catch (const std::exception& error) {
+    state.SkipWithError(error.what());
+    return;
+  }
+  std::nth_element(ratios.begin(), ratios.begin() + ratios.size() / 2, ratios.end());
+  const double rounds = static_cast<double>(state.iterations());
+  state.counters["small_MBps"] = rounds * smallLoads * small.size() / smallSeconds / 1e6;
+  state.counters["large_MBps"] = rounds * large.size() / largeSeconds / 1e6;
+  state.counters["ratio"] = ratios[ratios.size() / 2];
+}
+BENCHMARK(BM_LoadLargeBesideSmall)->Iterations(15)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // One load only, for a process of its own (scripts/bench.sh runs one per size): the load a
 // command-line run makes, from a file into memory the process has not touched before.
