@@ -3,9 +3,11 @@
 #if defined(__linux__)
 #include <sys/mman.h>
 
+#include <array>
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
+#include <mutex>
 #if defined(__GLIBC__)
 #include <malloc.h>
 #include <unistd.h>
@@ -28,12 +30,45 @@ size_t RoundUp(size_t value, size_t unit) {
   return (value + unit - 1) / unit * unit;
 }
 
+// The last large blocks freed (a load's text and the steps of its growing values), kept mapped for
+// the next load of a scene alike, as the C library keeps freed blocks of its heap: that load then
+// writes memory already touched instead of fresh memory, which costs a page fault per huge page
+// and, on some virtual machines, far more. Advising the kernel that it may take the pages back
+// would cost those faults again.
+struct KeptBlock {
+  void* memory = nullptr;
+  size_t length = 0;
+};
+constexpr size_t kKeptBlocks = 8;
+std::mutex keptMutex;
+std::array<KeptBlock, kKeptBlocks> kept;
+size_t keptNext = 0;
+
+void* TakeKept(size_t length) {
+  std::lock_guard<std::mutex> lock(keptMutex);
+  for (KeptBlock& block : kept) {
+    if (block.memory && block.length == length) return std::exchange(block.memory, nullptr);
+  }
+  return nullptr;
+}
+
+void Keep(void* memory, size_t length) {
+  KeptBlock evicted;
+  {
+    std::lock_guard<std::mutex> lock(keptMutex);
+    evicted = std::exchange(kept[keptNext], KeptBlock{memory, length});
+    keptNext = (keptNext + 1) % kKeptBlocks;
+  }
+  if (evicted.memory) munmap(evicted.memory, evicted.length);
+}
+
 }  // namespace
 
 void* AllocateLarge(size_t bytes) {
   if (bytes < kHugePage) return ::operator new(bytes);
   // Mapped with a huge page of slack, so that the memory can start on a huge page boundary.
   const size_t length = RoundUp(bytes, kHugePage);
+  if (void* reused = TakeKept(length)) return reused;
   void* mapped =
       mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (mapped == MAP_FAILED) throw std::bad_alloc();
@@ -50,7 +85,7 @@ void FreeLarge(void* memory, size_t bytes) {
   if (bytes < kHugePage) {
     ::operator delete(memory);
   } else {
-    munmap(memory, RoundUp(bytes, kHugePage));
+    Keep(memory, RoundUp(bytes, kHugePage));
   }
 }
 
