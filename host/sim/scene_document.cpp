@@ -138,32 +138,43 @@ Document ReadComplete(std::string_view carried, std::string_view streamedKey, Me
 }
 
 // A text with its lone surrogates carried: the fast parser reads it, or else the complete one.
-Document ReadCarried(std::string_view carried, std::string_view streamedKey, MemberSink* sink) {
+Document ReadCarried(std::string_view carried, const TextFeatures& features,
+                     std::string_view streamedKey, MemberSink* sink) {
   {
     DocumentBuilder builder = Builder(streamedKey, sink);
-    if (ParseJsonFast(carried, builder)) return builder.Finish();
+    if (ParseJsonFast(carried, features, builder)) return builder.Finish();
   }
   return ReadComplete(carried, streamedKey, sink);
+}
+
+// Carrying makes a text of its own, which is parsed as any other.
+Document ReadCarried(const std::string& carried, std::string_view streamedKey, MemberSink* sink) {
+  return ReadCarried(carried, FeaturesOf(carried), streamedKey, sink);
 }
 
 }  // namespace
 
 Document ReadDocument(std::string_view json, std::string_view streamedKey, MemberSink* sink) {
   CheckSize(json.size());
-  const std::optional<std::string> carried = CarryLoneSurrogates(json);
-  return ReadCarried(carried ? std::string_view(*carried) : json, streamedKey, sink);
+  const TextFeatures features = FeaturesOf(json);
+  if (const std::optional<std::string> carried = CarryLoneSurrogates(json, features)) {
+    return ReadCarried(*carried, streamedKey, sink);
+  }
+  return ReadCarried(json, features, streamedKey, sink);
 }
 
 Document ReadDocument(WritableText text, std::string_view streamedKey, MemberSink* sink) {
   CheckSize(text.size);
-  // Carrying makes a text of its own, which is parsed as any other.
+  const TextFeatures features = FeaturesOf({text.bytes.data(), text.size});
   if (const std::optional<std::string> carried =
-          CarryLoneSurrogates({text.bytes.data(), text.size})) {
+          CarryLoneSurrogates({text.bytes.data(), text.size}, features)) {
     return ReadCarried(*carried, streamedKey, sink);
   }
   {
     DocumentBuilder builder = Builder(streamedKey, sink);
-    if (ParseJsonFast(std::move(text.bytes), text.size, builder)) return builder.Finish();
+    if (ParseJsonFast(std::move(text.bytes), text.size, features, builder)) {
+      return builder.Finish();
+    }
   }
   const std::string again = text.readAgain();
   CheckSize(again.size());

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "host/sim/large_memory.h"
+#include "host/sim/scene_text.h"
 #include "host/sim/short_text.h"
 
 namespace larkspur::sim::scene_file {
@@ -349,9 +350,10 @@ constexpr size_t kInPlacePadding = 32;
 // builder to be thrown away; the complete one takes any text, a leading byte order mark allowed,
 // and throws FormatError ("not valid JSON: ...") at the first syntax error. The fast one parses a
 // copy of the text, or the text itself when it comes as size bytes followed by kInPlacePadding
-// zero bytes.
-bool ParseJsonFast(std::string_view json, DocumentBuilder& builder);
-bool ParseJsonFast(LargeBuffer text, size_t size, DocumentBuilder& builder);
+// zero bytes; features are the text's own.
+bool ParseJsonFast(std::string_view json, const TextFeatures& features, DocumentBuilder& builder);
+bool ParseJsonFast(LargeBuffer text, size_t size, const TextFeatures& features,
+                   DocumentBuilder& builder);
 void ParseJson(std::string_view json, DocumentBuilder& builder);
 
 // A number as messages show it, in the parser's own notation: "1.5", "100.0", "1e+39".

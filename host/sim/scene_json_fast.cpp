@@ -21,7 +21,6 @@
 namespace larkspur::sim::scene_file {
 namespace {
 
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 // The reader scans 16 bytes at a time from 16-byte boundaries up to the end of the text.
 static_assert(kInPlacePadding >= 32);
 // The reader recurses once per level of nesting, so deeper texts are left to the complete source,
@@ -184,15 +183,15 @@ class EventSource : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, Event
 
 // The text without a leading byte order mark, or nothing for a text with a zero byte, which the
 // reader takes for the end of the text.
-std::optional<std::string_view> Parsable(std::string_view json) {
+std::optional<std::string_view> Parsable(std::string_view json, const TextFeatures& features) {
   if (json.substr(0, kByteOrderMark.size()) == kByteOrderMark) json.remove_prefix(3);
-  if (json.find('\0') != std::string_view::npos) return std::nullopt;
+  if (features.zeroByte) return std::nullopt;
   return json;
 }
 
 // Parses json's bytes at inPlace, a writable copy followed by zero padding (or json itself).
-bool ParseAt(std::string_view json, char* inPlace, DocumentBuilder& builder) {
-  EventSource source(builder, json.find("\\u") != std::string_view::npos || !IsAscii(json));
+bool ParseAt(char* inPlace, const TextFeatures& features, DocumentBuilder& builder) {
+  EventSource source(builder, features.escapedUnit || features.nonAscii);
   rapidjson::InsituStringStream stream(inPlace);
   rapidjson::Reader reader;
   return !reader.Parse<kParseFlags>(stream, source).IsError();
@@ -200,16 +199,17 @@ bool ParseAt(std::string_view json, char* inPlace, DocumentBuilder& builder) {
 
 }  // namespace
 
-bool ParseJsonFast(std::string_view json, DocumentBuilder& builder) {
-  const std::optional<std::string_view> text = Parsable(json);
-  return text && ParseAt(*text, builder.ParseInPlace(*text, kInPlacePadding), builder);
+bool ParseJsonFast(std::string_view json, const TextFeatures& features, DocumentBuilder& builder) {
+  const std::optional<std::string_view> text = Parsable(json, features);
+  return text && ParseAt(builder.ParseInPlace(*text, kInPlacePadding), features, builder);
 }
 
-bool ParseJsonFast(LargeBuffer bytes, size_t size, DocumentBuilder& builder) {
-  const std::optional<std::string_view> text = Parsable({bytes.data(), size});
+bool ParseJsonFast(LargeBuffer bytes, size_t size, const TextFeatures& features,
+                   DocumentBuilder& builder) {
+  const std::optional<std::string_view> text = Parsable({bytes.data(), size}, features);
   if (!text) return false;
   const size_t start = static_cast<size_t>(text->data() - bytes.data());
-  return ParseAt(*text, builder.ParseInPlace(std::move(bytes)) + start, builder);
+  return ParseAt(builder.ParseInPlace(std::move(bytes)) + start, features, builder);
 }
 
 }  // namespace larkspur::sim::scene_file

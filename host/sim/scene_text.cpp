@@ -103,10 +103,11 @@ std::string QuoteText(std::u16string_view text) {
   return out + EscapeJson(ToUtf8(text.substr(start))) + "\"";
 }
 
-std::optional<std::string> CarryLoneSurrogates(std::string_view json) {
+std::optional<std::string> CarryLoneSurrogates(std::string_view json,
+                                               const TextFeatures& features) {
   // Only a \u escape or the carrier is ever carried: most texts have neither.
-  if (json.find("\\u") == std::string_view::npos &&
-      json.find(kCarrierUtf8) == std::string_view::npos) {
+  if (!features.escapedUnit &&
+      (!features.nonAscii || json.find(kCarrierUtf8) == std::string_view::npos)) {
     return std::nullopt;
   }
   std::string carried;
@@ -173,6 +174,67 @@ bool IsAscii(std::string_view text) {
   }
   for (; i < text.size(); ++i) high |= static_cast<unsigned char>(text[i]);
   return (high & 0x8080808080808080) == 0;
+}
+
+namespace {
+
+// The bytes of json from at on.
+void NoteBytes(std::string_view json, size_t at, TextFeatures& features) {
+  for (size_t i = at; i < json.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(json[i]);
+    if (byte == '\\' && i + 1 < json.size() && json[i + 1] == 'u') features.escapedUnit = true;
+    features.zeroByte |= byte == 0;
+    features.nonAscii |= byte >= 0x80;
+  }
+}
+
+#if defined(__SSE2__)
+// Bit i is set where byte i of the 64 at `at` is the byte in every lane of value.
+uint64_t PositionsOf(const __m128i* at, __m128i value) {
+  uint64_t positions = 0;
+  for (int part = 0; part < 4; ++part) {
+    const auto lanes =
+        static_cast<uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(at + part), value)));
+    positions |= uint64_t{lanes} << (16 * part);
+  }
+  return positions;
+}
+#endif
+
+}  // namespace
+
+TextFeatures FeaturesOf(std::string_view json) {
+  if (json.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+    json.remove_prefix(kByteOrderMark.size());
+  }
+  TextFeatures features;
+  size_t i = 0;
+#if defined(__SSE2__)
+  // 64 bytes at a time; the positions of backslashes and zero bytes only in a block that has one.
+  const __m128i backslash = _mm_set1_epi8('\\');
+  const __m128i zero = _mm_setzero_si128();
+  __m128i highs = zero;
+  for (; json.size() - i >= 64; i += 64) {
+    const auto* at = reinterpret_cast<const __m128i*>(json.data() + i);
+    __m128i special = zero;
+    for (int part = 0; part < 4; ++part) {
+      const __m128i bytes = _mm_loadu_si128(at + part);
+      highs = _mm_or_si128(highs, bytes);
+      special = _mm_or_si128(
+          special, _mm_or_si128(_mm_cmpeq_epi8(bytes, backslash), _mm_cmpeq_epi8(bytes, zero)));
+    }
+    if (_mm_movemask_epi8(special) == 0) continue;
+    features.zeroByte |= PositionsOf(at, zero) != 0;
+    const uint64_t backslashes = PositionsOf(at, backslash);
+    if (backslashes == 0 || features.escapedUnit) continue;
+    const uint64_t us = PositionsOf(at, _mm_set1_epi8('u'));
+    const bool lastThenU = (backslashes >> 63) != 0 && i + 64 < json.size() && json[i + 64] == 'u';
+    features.escapedUnit = (backslashes & (us >> 1)) != 0 || lastThenU;
+  }
+  features.nonAscii = _mm_movemask_epi8(highs) != 0;
+#endif
+  NoteBytes(json, i, features);
+  return features;
 }
 
 host::Text TextOf(std::string_view utf8) {

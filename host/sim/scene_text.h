@@ -27,9 +27,24 @@ std::string EscapeUnit(char16_t unit);
 // file itself as two U+FDD0, so that no text of the file can be taken for a carried surrogate.
 inline constexpr std::string_view kCarrierUtf8 = "\xEF\xB7\x90";
 
+inline constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// What decides how a document's bytes are read, found in one pass over them: a large document
+// would otherwise be read from memory once per question before it is parsed. A leading byte order
+// mark is not part of the document.
+struct TextFeatures {
+  bool escapedUnit = false;  // the bytes "\u", which may begin the escape of a surrogate
+  bool nonAscii = false;     // a byte of 0x80 or above: UTF-8 to check, or a U+FDD0
+  bool zeroByte = false;     // which the parser reading in place would take for the end
+};
+TextFeatures FeaturesOf(std::string_view json);
+
 // The document with lone surrogate escapes and U+FDD0 in its strings carried; nothing when it has
 // neither.
-std::optional<std::string> CarryLoneSurrogates(std::string_view json);
+std::optional<std::string> CarryLoneSurrogates(std::string_view json, const TextFeatures& features);
+inline std::optional<std::string> CarryLoneSurrogates(std::string_view json) {
+  return CarryLoneSurrogates(json, FeaturesOf(json));
+}
 
 // Whether every byte is below 0x80, checked eight at a time.
 bool IsAscii(std::string_view text);

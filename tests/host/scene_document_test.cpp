@@ -64,7 +64,7 @@ std::string CompleteOnly(const std::string& json) {
 
 bool FastTakesAsIs(const std::string& json) {
   DocumentBuilder builder;
-  return ParseJsonFast(json, builder);
+  return ParseJsonFast(json, FeaturesOf(json), builder);
 }
 
 bool FastTakes(const std::string& json) {
@@ -156,6 +156,35 @@ TEST(SceneDocument, RepeatedKeysAreFoundAmongKeysAlike) {
        "error at 'k1': the key appears twice in one object"},
   };
   for (const auto& c : cases) EXPECT_EQ(Loaded(c.json), c.outcome) << c.json;
+}
+
+// Each feature is found wherever it lies, in a block of 64 bytes, across two, or in the tail, and
+// a leading byte order mark is none of them.
+TEST(SceneDocument, TextFeaturesAreFoundAnywhere) {
+  const struct {
+    std::string bytes;
+    TextFeatures features;
+  } placed[] = {
+      {"\\u", {true, false, false}},
+      {"\\\\", {false, false, false}},
+      {"\\\\u", {true, false, false}},
+      {"\\ u", {false, false, false}},
+      {std::string(1, '\0'), {false, false, true}},
+      {"\xC3\xA9", {false, true, false}},
+      {"u\\", {false, false, false}},
+  };
+  for (const auto& p : placed) {
+    for (size_t at = 0; at + p.bytes.size() <= 200; ++at) {
+      std::string text(200, 'a');
+      text.replace(at, p.bytes.size(), p.bytes);
+      for (const std::string& json : {text, std::string(kByteOrderMark) + text}) {
+        const TextFeatures found = FeaturesOf(json);
+        EXPECT_EQ(found.escapedUnit, p.features.escapedUnit) << p.bytes << " at " << at;
+        EXPECT_EQ(found.nonAscii, p.features.nonAscii) << p.bytes << " at " << at;
+        EXPECT_EQ(found.zeroByte, p.features.zeroByte) << p.bytes << " at " << at;
+      }
+    }
+  }
 }
 
 TEST(SceneDocument, TheFastParserGivesUpWhereTheCompleteOneRefuses) {
