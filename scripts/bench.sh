@@ -2,8 +2,9 @@
 # The figures of docs/performance.md: builds the linux preset, runs the package build beside its
 # nlohmann-json peer (10,000 and 40,000 objects; medians of 5 repetitions) and then alone, the
 # scene loader from 1,000 to 64,000 objects (loads repeated in one process, medians of 5
-# repetitions, then the first load of a fresh process for each size), and times `larkspur package`
-# end to end on the generated 10,000-object scene (median of 5 runs).
+# repetitions; then the 64,000-object load beside the 1,000-object one, round by round, for their
+# ratio; then the first load of a fresh process for each size), and times `larkspur package` end
+# to end on the generated 10,000-object scene (median of 5 runs).
 # Usage: scripts/bench.sh   (run it when the machine is otherwise idle)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -28,6 +29,10 @@ echo "== package build alone, 10,000 and 40,000 objects"
 echo "== scene loader, loads repeated in one process"
 "$bin/bench/scene_load_bench" --benchmark_filter='^BM_LoadArchviz' --benchmark_repetitions=5 \
   --benchmark_report_aggregates_only=true
+
+# The flatness of the loader is taken here: timed side by side, the two sizes see the same machine.
+echo "== scene loader, 64,000 objects beside 1,000, round by round"
+"$bin/bench/scene_load_bench" --benchmark_filter='^BM_LoadLargeBesideSmall'
 
 echo "== scene loader, the first load of a fresh process, and the price of fresh memory"
 for figure in FirstLoadArchvizScene/{1000,4000,10000,16000,64000}/ FirstTouchOfFreshMemory; do

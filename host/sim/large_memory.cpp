@@ -34,32 +34,48 @@ size_t RoundUp(size_t value, size_t unit) {
 // the next load of a scene alike, as the C library keeps freed blocks of its heap: that load then
 // writes memory already touched instead of fresh memory, which costs a page fault per huge page
 // and, on some virtual machines, far more. Advising the kernel that it may take the pages back
-// would cost those faults again.
+// would cost those faults again, so what is kept is bounded instead: a process that loads one
+// scene holds at most kKeptBytes more while it works on it.
 struct KeptBlock {
   void* memory = nullptr;
   size_t length = 0;
 };
 constexpr size_t kKeptBlocks = 8;
+constexpr size_t kKeptBytes = size_t{256} << 20;
 std::mutex keptMutex;
-std::array<KeptBlock, kKeptBlocks> kept;
+std::array<KeptBlock, kKeptBlocks> kept;  // the oldest at keptNext
 size_t keptNext = 0;
+size_t keptBytes = 0;
 
 void* TakeKept(size_t length) {
   std::lock_guard<std::mutex> lock(keptMutex);
   for (KeptBlock& block : kept) {
-    if (block.memory && block.length == length) return std::exchange(block.memory, nullptr);
+    if (block.memory && block.length == length) {
+      keptBytes -= length;
+      return std::exchange(block, KeptBlock{}).memory;
+    }
   }
   return nullptr;
 }
 
 void Keep(void* memory, size_t length) {
-  KeptBlock evicted;
-  {
-    std::lock_guard<std::mutex> lock(keptMutex);
-    evicted = std::exchange(kept[keptNext], KeptBlock{memory, length});
-    keptNext = (keptNext + 1) % kKeptBlocks;
+  if (length > kKeptBytes) {
+    munmap(memory, length);
+    return;
   }
-  if (evicted.memory) munmap(evicted.memory, evicted.length);
+  std::lock_guard<std::mutex> lock(keptMutex);
+  // The oldest go, as many as make room.
+  for (size_t i = 0; i < kKeptBlocks; ++i) {
+    KeptBlock& old = kept[(keptNext + i) % kKeptBlocks];
+    if (i > 0 && keptBytes + length <= kKeptBytes) break;
+    if (!old.memory) continue;
+    munmap(old.memory, old.length);
+    keptBytes -= old.length;
+    old = KeptBlock{};
+  }
+  kept[keptNext] = KeptBlock{memory, length};
+  keptBytes += length;
+  keptNext = (keptNext + 1) % kKeptBlocks;
 }
 
 }  // namespace
