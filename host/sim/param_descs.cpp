@@ -1,7 +1,6 @@
 #include "host/sim/param_descs.h"
 
 #include <cstdint>
-#include <cstring>
 
 #include "host/sim/scene_text.h"
 #include "host/sim/short_text.h"
@@ -13,21 +12,15 @@ uint64_t Mix(uint64_t hash, uint64_t value) {
   return (hash ^ value) * 0x9E3779B97F4A7C15ull;
 }
 
-uint64_t Word(const char* bytes) {
-  uint64_t word;
-  std::memcpy(&word, bytes, sizeof word);
-  return word;
-}
-
 // The bytes of a name, eight at a time: names are short, and a call per name costs as much as
 // hashing it.
 uint64_t HashOf(std::string_view name) {
   uint64_t hash = name.size();
   size_t i = 0;
-  for (; name.size() - i >= 8; i += 8) hash = Mix(hash, Word(name.data() + i));
+  for (; name.size() - i >= 8; i += 8) hash = Mix(hash, LoadWord<uint64_t>(name.data() + i));
   if (i == name.size()) return hash;
   // The last eight bytes, which overlap those already mixed in; fewer in a name that short.
-  if (name.size() >= 8) return Mix(hash, Word(name.data() + name.size() - 8));
+  if (name.size() >= 8) return Mix(hash, LoadWord<uint64_t>(name.data() + name.size() - 8));
   uint64_t tail = 0;
   for (; i < name.size(); ++i) tail = tail << 8 | static_cast<unsigned char>(name[i]);
   return Mix(hash, tail);

@@ -165,9 +165,9 @@ Document ReadDocument(std::string_view json, std::string_view streamedKey, Membe
 
 Document ReadDocument(WritableText text, std::string_view streamedKey, MemberSink* sink) {
   CheckSize(text.size);
-  const TextFeatures features = FeaturesOf({text.bytes.data(), text.size});
-  if (const std::optional<std::string> carried =
-          CarryLoneSurrogates({text.bytes.data(), text.size}, features)) {
+  const std::string_view json(text.bytes.data(), text.size);
+  const TextFeatures features = FeaturesOf(json);
+  if (const std::optional<std::string> carried = CarryLoneSurrogates(json, features)) {
     return ReadCarried(*carried, streamedKey, sink);
   }
   {

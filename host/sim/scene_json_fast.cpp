@@ -184,9 +184,8 @@ class EventSource : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, Event
 // The text without a leading byte order mark, or nothing for a text with a zero byte, which the
 // reader takes for the end of the text.
 std::optional<std::string_view> Parsable(std::string_view json, const TextFeatures& features) {
-  if (json.substr(0, kByteOrderMark.size()) == kByteOrderMark) json.remove_prefix(3);
   if (features.zeroByte) return std::nullopt;
-  return json;
+  return WithoutByteOrderMark(json);
 }
 
 // Parses json's bytes at inPlace, a writable copy followed by zero padding (or json itself).

@@ -156,17 +156,6 @@ std::optional<std::string> CarryLoneSurrogates(std::string_view json,
 bool IsAscii(std::string_view text) {
   uint64_t high = 0;
   size_t i = 0;
-#if defined(__SSE2__)
-  // A whole scene file is checked: 64 bytes at a time where the processor can.
-  __m128i highs = _mm_setzero_si128();
-  for (; text.size() - i >= 64; i += 64) {
-    const auto* at = reinterpret_cast<const __m128i*>(text.data() + i);
-    highs = _mm_or_si128(
-        highs, _mm_or_si128(_mm_or_si128(_mm_loadu_si128(at), _mm_loadu_si128(at + 1)),
-                            _mm_or_si128(_mm_loadu_si128(at + 2), _mm_loadu_si128(at + 3))));
-  }
-  if (_mm_movemask_epi8(highs) != 0) return false;
-#endif
   for (; text.size() - i >= 8; i += 8) {
     uint64_t word;
     std::memcpy(&word, text.data() + i, 8);
@@ -204,9 +193,7 @@ uint64_t PositionsOf(const __m128i* at, __m128i value) {
 }  // namespace
 
 TextFeatures FeaturesOf(std::string_view json) {
-  if (json.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
-    json.remove_prefix(kByteOrderMark.size());
-  }
+  json = WithoutByteOrderMark(json);
   TextFeatures features;
   size_t i = 0;
 #if defined(__SSE2__)

@@ -28,6 +28,11 @@ std::string EscapeUnit(char16_t unit);
 inline constexpr std::string_view kCarrierUtf8 = "\xEF\xB7\x90";
 
 inline constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+inline std::string_view WithoutByteOrderMark(std::string_view json) {
+  return json.substr(0, kByteOrderMark.size()) == kByteOrderMark
+             ? json.substr(kByteOrderMark.size())
+             : json;
+}
 
 // What decides how a document's bytes are read, found in one pass over them: a large document
 // would otherwise be read from memory once per question before it is parsed. A leading byte order
